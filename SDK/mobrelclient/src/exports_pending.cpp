@@ -1,0 +1,56 @@
+// Exports whose behaviour is not built yet: each answers -1 until its area lands.
+// Each area moves its exports out of this file into its own exports_*.cpp.
+#include "mobrelclient.h"
+
+extern "C" {
+
+MOBREL_API int MobrelApi_Init(void) { return -1; }
+MOBREL_API int MobrelApi_UnInit(void) { return -1; }
+MOBREL_API int MobrelApi_CheckConnectDeviceToPC_Count(void) { return -1; }
+MOBREL_API int MobrelApi_CheckEnableUSBDebug(int) { return -1; }
+MOBREL_API int MobrelApi_CheckDeviceDetected(int) { return -1; }
+MOBREL_API int MobrelApi_ReadyTodoing(int) { return -1; }
+MOBREL_API int MobrelApi_GetAndroidDevicesInfo(MobrelDeviceInfo *, int) { return -1; }
+MOBREL_API int MobrelApi_CheckAndroidVersionAt44(void) { return -1; }
+MOBREL_API int MobrelApi_CheckItemisLoaded(int) { return -1; }
+MOBREL_API int MobrelApi_SetItemisUnLoaded(int) { return -1; }
+MOBREL_API int MobrelApi_getItemCurrentLoadedCount(unsigned int) { return -1; }
+MOBREL_API int MobrelApi_getItemTotalLoadedCount(unsigned int) { return -1; }
+MOBREL_API int MobrelApi_FlushPerson(void) { return -1; }
+MOBREL_API int MobrelApi_FlushSMS(void) { return -1; }
+MOBREL_API int MobrelApi_FlushCallHistory(void) { return -1; }
+MOBREL_API int MobrelApi_GetPerson(MobrelContact **) { return -1; }
+MOBREL_API int MobrelApi_GetSMS(MobrelSmsThread **) { return -1; }
+MOBREL_API int MobrelApi_GetCallHistory(MobrelCallGroup **) { return -1; }
+MOBREL_API int MobrelApi_GetPersonCount(void) { return -1; }
+MOBREL_API int MobrelApi_GetSMSCount(void) { return -1; }
+MOBREL_API int MobrelApi_GetCallHistoryCount(void) { return -1; }
+MOBREL_API int MobrelApi_AddPerson(const MobrelContact *) { return -1; }
+MOBREL_API int MobrelApi_AddSMS(const MobrelSms *) { return -1; }
+MOBREL_API int MobrelApi_AddCallHistory(const MobrelCallLog *) { return -1; }
+MOBREL_API int MobrelApi_DeletePerson(const char *) { return -1; }
+MOBREL_API int MobrelApi_DeleteSMS(const char *) { return -1; }
+MOBREL_API int MobrelApi_DeleteCallHistory(const char *) { return -1; }
+MOBREL_API int MobrelApi_SetDefaultMessage(void) { return -1; }
+MOBREL_API int MobrelApi_ReSetDefaultMessage(void) { return -1; }
+MOBREL_API int MobrelApi_CheckDefaultMessangeOK(void) { return -1; }
+MOBREL_API int MobrelApi_FlushPhotos(void) { return -1; }
+MOBREL_API int MobrelApi_FlushMusic(void) { return -1; }
+MOBREL_API int MobrelApi_FlushVideo(void) { return -1; }
+MOBREL_API int MobrelApi_GetPhotoCount(void) { return -1; }
+MOBREL_API int MobrelApi_GetVideoCount(void) { return -1; }
+MOBREL_API int MobrelApi_GetMusicCount(void) { return -1; }
+MOBREL_API int MobrelApi_GetPhotoInfo(MobrelPhotoInfo **, int) { return -1; }
+MOBREL_API int MobrelApi_GetMusicInfo(MobrelMusicInfo **, int) { return -1; }
+MOBREL_API int MobrelApi_GetVideoInfo(MobrelVideoInfo **, int) { return -1; }
+MOBREL_API int MobrelApi_addPhoto(const char *, const char *) { return -1; }
+MOBREL_API int MobrelApi_addMusic(const char *, const char *) { return -1; }
+MOBREL_API int MobrelApi_addVideo(const char *, const char *) { return -1; }
+MOBREL_API int MobrelApi_ExportPhoto(int, const char *) { return -1; }
+MOBREL_API int MobrelApi_ExportMusic(int, const char *) { return -1; }
+MOBREL_API int MobrelApi_ExportVideo(int, const char *) { return -1; }
+MOBREL_API int MobrelApi_DeletePhoto(int) { return -1; }
+MOBREL_API int MobrelApi_DeleteVideo(int) { return -1; }
+MOBREL_API int MobrelApi_DeleteMusic(int, int) { return -1; }
+
+}  // extern "C"
