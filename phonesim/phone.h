@@ -3,7 +3,6 @@
 #pragma once
 
 #include <filesystem>
-#include <map>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -11,20 +10,13 @@
 #include "companion/companion.h"
 #include "device_paths.h"
 #include "faults.h"
+#include "profile.h"
 
 namespace phonesim {
 
 inline constexpr const char* kCompanionPackage = "com.quenlo.mobrelphone";
 inline constexpr const char* kCompanionActivity = "com.quenlo.mobrelphone.ui.MainActivity";
 inline constexpr int kCompanionPort = 20148;
-
-struct Profile {
-    std::string name;      // "modern" or "legacy"
-    std::string features;  // adb feature list of the connection banner ("" for legacy)
-    std::map<std::string, std::string> properties;  // getprop values
-};
-Profile modernProfile();
-Profile legacyProfile();
 
 struct ShellResult {
     std::string out;

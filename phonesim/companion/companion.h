@@ -9,10 +9,14 @@ namespace phonesim {
 
 class FaultSwitch;
 class DevicePaths;
+struct Profile;
 
 class Companion {
 public:
-    Companion(const std::filesystem::path& stateDir, const DevicePaths& paths, FaultSwitch& faults);
+    // The profile gives the device facts and the Android version (writes to messages
+    // need the default-messaging-app role from 4.4 on). All three outlive the Companion.
+    Companion(const std::filesystem::path& stateDir, const Profile& profile, const DevicePaths& paths,
+              FaultSwitch& faults);
     ~Companion();
     Companion(const Companion&) = delete;
     Companion& operator=(const Companion&) = delete;
