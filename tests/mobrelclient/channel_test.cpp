@@ -1,0 +1,325 @@
+// The service channel against a companion stand-in listening on 127.0.0.1:25803,
+// with the stand-in adb first on PATH (it records the forward commands and
+// starts no adb server).
+#include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstring>
+#include <functional>
+#include <mutex>
+#include <regex>
+#include <thread>
+
+#include "channel.h"
+#include "platform/paths.h"
+#include "test_support.h"
+
+using namespace mobrel;
+using namespace mobrel::test;
+
+namespace {
+
+std::string le32(int32_t v) {
+    std::string s(4, '\0');
+    for (int i = 0; i < 4; ++i) s[i] = static_cast<char>((static_cast<uint32_t>(v) >> (8 * i)) & 0xFF);
+    return s;
+}
+
+std::string le64(int64_t v) {
+    std::string s(8, '\0');
+    for (int i = 0; i < 8; ++i) s[i] = static_cast<char>((static_cast<uint64_t>(v) >> (8 * i)) & 0xFF);
+    return s;
+}
+
+std::string framed(const std::string& body) { return le32(static_cast<int32_t>(body.size())) + body; }
+
+// A socket bound to 127.0.0.1:25803, waiting while another test on this machine holds the port.
+int bindServicePort() {
+    for (int attempt = 0; attempt < 600; ++attempt) {
+        const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        const int on = 1;
+        setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+        sockaddr_in addr {};
+        addr.sin_family = AF_INET;
+        addr.sin_port = htons(25803);
+        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        if (bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0) return fd;
+        close(fd);
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    }
+    return -1;
+}
+
+struct Reply {
+    std::string bytes;
+    bool close = false;  // drop the connection after writing
+};
+
+// The companion app's side: reads commands (text up to ";") and answers each.
+class CompanionStandIn {
+public:
+    using Responder = std::function<Reply(const std::string& command, int connection)>;
+
+    explicit CompanionStandIn(Responder responder) : responder_(std::move(responder)) {
+        listenFd_ = bindServicePort();
+        if (listenFd_ < 0 || listen(listenFd_, 16) != 0) throw std::runtime_error("port 25803 is taken");
+        acceptThread_ = std::thread([this] { acceptLoop(); });
+    }
+
+    ~CompanionStandIn() {
+        stop_ = true;
+        acceptThread_.join();
+        {
+            std::lock_guard<std::mutex> g(mutex_);
+            for (const int fd : open_) shutdown(fd, SHUT_RDWR);
+        }
+        for (std::thread& t : connectionThreads_) t.join();
+        close(listenFd_);
+    }
+
+    // Connections accepted so far, after letting the accept loop catch up.
+    int connections() {
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        std::lock_guard<std::mutex> g(mutex_);
+        return connectionCount_;
+    }
+    std::vector<std::string> commands() {
+        std::lock_guard<std::mutex> g(mutex_);
+        return commands_;
+    }
+    // Bytes that arrived without a closing ";".
+    std::string stray() {
+        std::lock_guard<std::mutex> g(mutex_);
+        return stray_;
+    }
+
+private:
+    void acceptLoop() {
+        while (!stop_) {
+            pollfd p {listenFd_, POLLIN, 0};
+            if (poll(&p, 1, 50) <= 0) continue;
+            const int fd = accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC);
+            if (fd < 0) continue;
+            std::lock_guard<std::mutex> g(mutex_);
+            open_.push_back(fd);
+            const int index = connectionCount_++;
+            connectionThreads_.emplace_back([this, fd, index] { serve(fd, index); });
+        }
+    }
+
+    void serve(int fd, int index) {
+        std::string command;
+        char c;
+        while (recv(fd, &c, 1, 0) == 1) {
+            command += c;
+            if (c != ';') continue;
+            {
+                std::lock_guard<std::mutex> g(mutex_);
+                commands_.push_back(command);
+            }
+            const Reply reply = responder_(command, index);
+            command.clear();
+            send(fd, reply.bytes.data(), reply.bytes.size(), MSG_NOSIGNAL);
+            if (reply.close) break;
+        }
+        std::lock_guard<std::mutex> g(mutex_);
+        stray_ += command;
+        shutdown(fd, SHUT_RDWR);
+        close(fd);
+        open_.erase(std::find(open_.begin(), open_.end(), fd));
+    }
+
+    Responder responder_;
+    int listenFd_ = -1;
+    std::atomic<bool> stop_ {false};
+    std::thread acceptThread_;
+    std::mutex mutex_;
+    std::vector<int> open_;
+    std::vector<std::thread> connectionThreads_;
+    int connectionCount_ = 0;
+    std::vector<std::string> commands_;
+    std::string stray_;
+};
+
+const std::string kRemoveAll = "[shell] [forward] [--remove-all]";
+const std::string kForward = "[forward] [tcp:25803] [tcp:20148]";
+
+size_t occurrences(const std::string& text, const std::string& part) {
+    size_t n = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
+    return n;
+}
+
+std::string logText() { return readFile(platform::documentsFolder() + "/LogFiles/mobrelcore.log"); }
+
+class Channel : public ::testing::Test {
+protected:
+    StandInAdb adb;
+    ServiceChannel channel;
+
+    int send(const std::string& command, char* buffer, int size) {
+        return channel.send(command.c_str(), buffer, size, nullptr, 0, 0);
+    }
+};
+
+}  // namespace
+
+TEST_F(Channel, RepliesOfEveryKind) {
+    CompanionStandIn phone([](const std::string& command, int) {
+        if (command == "getsmsCount;") return Reply {le32(0)};
+        if (command == "getcontactCount;") return Reply {framed(le32(-123456))};
+        if (command == "AddPerson:416E6E61:;") return Reply {framed(le64(0x0102030405060708))};
+        if (command == "hello-manager;") return Reply {framed("HI-PC")};
+        return Reply {le32(-1)};
+    });
+    char buffer[1024];
+
+    std::memset(buffer, 0x55, sizeof buffer);
+    EXPECT_EQ(send("getsmsCount;", buffer, sizeof buffer), 0);
+    EXPECT_EQ(std::memcmp(buffer, "\0\0\0\0\x55", 5), 0);
+
+    EXPECT_EQ(send("getcontactCount;", buffer, sizeof buffer), 4);
+    int32_t value32;
+    std::memcpy(&value32, buffer, 4);
+    EXPECT_EQ(value32, -123456);
+
+    EXPECT_EQ(send("AddPerson:416E6E61:;", buffer, 8), 8);
+    int64_t value64;
+    std::memcpy(&value64, buffer, 8);
+    EXPECT_EQ(value64, 0x0102030405060708);
+
+    std::memset(buffer, 0, sizeof buffer);
+    EXPECT_EQ(send("hello-manager;", buffer, sizeof buffer), 5);
+    EXPECT_STREQ(buffer, "HI-PC");
+
+    std::memset(buffer, 0x55, sizeof buffer);
+    EXPECT_EQ(send("negative;", buffer, sizeof buffer), 0);  // a negative length reads as empty
+    EXPECT_EQ(std::memcmp(buffer, "\0\0\0\0", 4), 0);
+
+    EXPECT_EQ(phone.connections(), 1);
+    EXPECT_EQ(adb.runs(), (std::vector<std::string> {kRemoveAll, kForward}));
+}
+
+TEST_F(Channel, ReplyLongerThanTheBufferIsTriedThreeTimesThenFails) {
+    CompanionStandIn phone([](const std::string&, int) { return Reply {framed(std::string(2000, 'x'))}; });
+    char buffer[1024];
+    EXPECT_EQ(send("getdcimindexinfo:777;", buffer, sizeof buffer), -1);
+
+    EXPECT_EQ(phone.commands(), std::vector<std::string>(3, "getdcimindexinfo:777;"));
+    EXPECT_EQ(phone.connections(), 4);  // the first connect and one reconnect after each try
+    std::vector<std::string> expected;
+    for (int i = 0; i < 4; ++i) expected.insert(expected.end(), {kRemoveAll, kForward});
+    EXPECT_EQ(adb.runs(), expected);
+
+    const std::string log = logText();
+    EXPECT_EQ(occurrences(log, "SendCommandToAndroidServices error:cmd=getdcimindexinfo:777;\n"), 3u);
+    EXPECT_TRUE(std::regex_search(
+        log, std::regex("error SendCommandToAndroidServices cmd = getdcimindexinfo:777;, m_sockSrv =[1-9]\\d*, "
+                        "try_count = 3\n")))
+        << log;
+}
+
+TEST_F(Channel, PeerClosingMidBodyIsRetriedOnANewConnection) {
+    CompanionStandIn phone([](const std::string&, int connection) {
+        if (connection == 0) return Reply {le32(10) + "abcd", true};
+        return Reply {framed("abcdefghij")};
+    });
+    char buffer[1024] = {};
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(send("getfilepathForid:5;", buffer, sizeof buffer), 10);
+    EXPECT_EQ(std::string(buffer, 10), "abcdefghij");
+    // Five empty receives a second apart before giving the connection up.
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(4900));
+    EXPECT_EQ(phone.connections(), 2);
+}
+
+TEST_F(Channel, LengthOfFewerThanFourBytesIsAFailedExchange) {
+    CompanionStandIn phone([](const std::string&, int connection) {
+        if (connection == 0) return Reply {std::string("\x04\x00", 2), true};
+        return Reply {framed(le32(7))};
+    });
+    char buffer[1024] = {};
+    EXPECT_EQ(send("getappcount;", buffer, sizeof buffer), 4);
+    EXPECT_EQ(buffer[0], 7);
+    EXPECT_EQ(phone.connections(), 2);
+}
+
+TEST_F(Channel, EmptyCommandIsLoggedAndNothingIsSent) {
+    CompanionStandIn phone([](const std::string&, int) { return Reply {framed(le32(1))}; });
+    char buffer[16];
+    EXPECT_EQ(send("", buffer, sizeof buffer), -1);
+    EXPECT_EQ(channel.send(nullptr, buffer, sizeof buffer, nullptr, 0, 0), -1);
+    EXPECT_TRUE(std::regex_search(
+        logText(), std::regex("error SendCommandToAndroidServices cmd = , m_sockSrv =[1-9]\\d*, try_count = 0\n")));
+    EXPECT_EQ(send("getappcount;", buffer, sizeof buffer), 4);  // the first bytes the phone sees
+    EXPECT_EQ(phone.commands(), std::vector<std::string> {"getappcount;"});
+    EXPECT_EQ(phone.stray(), "");
+}
+
+TEST_F(Channel, NoCompanionListeningFailsAfterOneConnect) {
+    const int reserved = bindServicePort();  // bound, not listening: connects are refused
+    ASSERT_GE(reserved, 0);
+    char buffer[16];
+    EXPECT_EQ(send("getvideocount;", buffer, sizeof buffer), -1);
+    close(reserved);
+    EXPECT_NE(logText().find("error SendCommandToAndroidServices cmd = getvideocount;, m_sockSrv =0, try_count = 0\n"),
+              std::string::npos);
+    EXPECT_EQ(adb.runs(), (std::vector<std::string> {kRemoveAll, kForward}));
+}
+
+TEST_F(Channel, ForwardNamesTheCurrentDevice) {
+    CompanionStandIn phone([](const std::string&, int) { return Reply {framed(le32(1))}; });
+    channel.setDeviceSerial("emulator-5554");
+    char buffer[16];
+    EXPECT_EQ(send("getmusiccount;", buffer, sizeof buffer), 4);
+
+    // A serial is adb's text, not ours: it stays one argument whatever it holds.
+    const std::string odd = "R58 \"x\"; $(id) `id`\\";
+    channel.close();
+    channel.setDeviceSerial(odd);
+    EXPECT_EQ(channel.open(), 0);
+    EXPECT_EQ(adb.runs(), (std::vector<std::string> {kRemoveAll, "[-s] [emulator-5554] " + kForward, kRemoveAll,
+                                                     "[-s] [" + odd + "] " + kForward}));
+}
+
+TEST_F(Channel, ManyThreadsAtOnceConnectOnceAndNeverInterleave) {
+    std::atomic<int> garbled {0};
+    CompanionStandIn phone([&garbled](const std::string& command, int) {
+        std::smatch m;
+        if (!std::regex_match(command, m, std::regex("getsmsPart10:(\\d+);"))) {
+            ++garbled;
+            return Reply {le32(0)};
+        }
+        return Reply {framed("page " + m[1].str())};
+    });
+    const int threads = 8;
+    const int each = 30;
+    std::atomic<bool> go {false};
+    std::atomic<int> wrong {0};
+    std::vector<std::thread> workers;
+    for (int t = 0; t < threads; ++t) {
+        workers.emplace_back([&, t] {
+            while (!go) std::this_thread::yield();
+            for (int i = 0; i < each; ++i) {
+                const int n = t * 1000 + i;
+                char buffer[64] = {};
+                const int got = send("getsmsPart10:" + std::to_string(n) + ";", buffer, sizeof buffer - 1);
+                if (got <= 0 || std::string(buffer, static_cast<size_t>(got)) != "page " + std::to_string(n)) ++wrong;
+            }
+        });
+    }
+    go = true;
+    for (std::thread& w : workers) w.join();
+    EXPECT_EQ(garbled, 0);
+    EXPECT_EQ(wrong, 0);
+    EXPECT_EQ(phone.commands().size(), static_cast<size_t>(threads * each));
+    EXPECT_EQ(phone.connections(), 1);  // all found it closed; one connected
+    EXPECT_EQ(adb.runs(), (std::vector<std::string> {kRemoveAll, kForward}));
+}

@@ -1,0 +1,232 @@
+// The adb runner against the stand-in adb: argument splitting and quoting, the
+// three waits, captures, descriptors, the working folder and failures to start.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <random>
+#include <set>
+#include <thread>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include "capture.h"
+#include "cmdline.h"
+#include "runner.h"
+#include "test_support.h"
+#include "workdir.h"
+
+namespace fs = std::filesystem;
+using namespace mobrel;
+using namespace mobrel::test;
+
+namespace {
+
+std::vector<std::string> nulSeparated(const std::string& text) {
+    std::vector<std::string> parts;
+    size_t start = 0;
+    for (size_t end; (end = text.find('\0', start)) != std::string::npos; start = end + 1) {
+        parts.push_back(text.substr(start, end - start));
+    }
+    return parts;
+}
+
+double secondsSince(std::chrono::steady_clock::time_point start) {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+}  // namespace
+
+TEST(CommandLine, SplitsByTheWindowsRules) {
+    struct Case {
+        std::string line;
+        std::vector<std::string> args;
+    };
+    const Case cases[] = {
+        {R"("abc" d e)", {"abc", "d", "e"}},
+        {R"(a\\\b d"e f"g h)", {R"(a\\\b)", "de fg", "h"}},
+        {R"(a\\\"b c d)", {R"(a\"b)", "c", "d"}},
+        {R"(a\\\\"b c" d e)", {R"(a\\b c)", "d", "e"}},
+        {"  lead\tand  trail  ", {"lead", "and", "trail"}},
+        {R"(x "" y)", {"x", "", "y"}},
+        // Inside quotes a doubled quote is a literal one and ends the quoted part.
+        {R"(a"b"" c d)", {R"(ab")", "c", "d"}},
+        {" -s emulator-5554 shell  getprop  ro.product.model",
+         {"-s", "emulator-5554", "shell", "getprop", "ro.product.model"}},
+        {"", {}},
+    };
+    for (const Case& c : cases) EXPECT_EQ(splitCommandLine(c.line), c.args) << c.line;
+}
+
+TEST(CommandLine, QuotedArgumentsComeBackByteForByte) {
+    const std::vector<std::string> fixed = {
+        "", " ", "\"", "\\", "\\\"", "a\\", "a\\\\", "\"\"\"", "$(touch pwned)", "; rm -rf /", "`id`",
+        "C:\\path with\\trailing\\", "Grüße ✓ \xff\x80", "tab\there", "line\nfeed", "-s", "'single'",
+    };
+    std::vector<std::string> all = fixed;
+    std::mt19937 random(42);
+    const std::string alphabet = " \t\"\\a$;`'\n\xc3\xa9-";
+    for (int i = 0; i < 2000; ++i) {
+        std::string text(random() % 12, ' ');
+        for (char& c : text) c = alphabet[random() % alphabet.size()];
+        all.push_back(text);
+    }
+    for (size_t i = 0; i + 3 <= all.size(); i += 3) {
+        const std::vector<std::string> args(all.begin() + i, all.begin() + i + 3);
+        const std::string line = "prog " + quoteArg(args[0]) + " " + quoteArg(args[1]) + "\t" + quoteArg(args[2]);
+        std::vector<std::string> expected = {"prog"};
+        expected.insert(expected.end(), args.begin(), args.end());
+        ASSERT_EQ(splitCommandLine(line), expected) << line;
+    }
+}
+
+class Runner : public ::testing::Test {
+protected:
+    StandInAdb adb;
+    std::string dir = makeTempDir("runner");
+};
+
+TEST_F(Runner, ArgumentsReachTheChildAsDataNeverThroughAShell) {
+    const std::string marker = dir + "/pwned";
+    const std::vector<std::string> values = {
+        "two words", "say \"hi\"", "$(touch " + marker + ")", "; touch " + marker + ";", "`touch " + marker + "`",
+        "C:\\dir\\", "back\\\\\"slash", "Grüße", "",
+    };
+    std::string args = "echo-args";
+    for (const std::string& v : values) args += " " + quoteArg(v);
+    const std::string out = dir + "/out";
+    ASSERT_EQ(runAdbCapture(args, out), 0);
+    EXPECT_EQ(nulSeparated(readFile(out)), values);
+    EXPECT_FALSE(fs::exists(marker));
+}
+
+TEST_F(Runner, CaptureHoldsExactlyTheChildsStandardOutput) {
+    const std::string out = dir + "/out";
+    ASSERT_EQ(runAdbCapture("print " + quoteArg("List of devices attached\n\n"), out), 0);
+    EXPECT_EQ(readFile(out), "List of devices attached\n\n");  // no stderr noise, stdin was empty
+}
+
+TEST_F(Runner, ExitCodesAreNotReadAndWaitWaitsForTheEnd) {
+    EXPECT_EQ(runAdbLimited("exit 3"), 0);
+    const std::string mark = dir + "/mark";
+    EXPECT_EQ(runAdbWait("sleep 1500 " + quoteArg(mark)), 0);
+    EXPECT_TRUE(fs::exists(mark));
+}
+
+TEST_F(Runner, ChildRunsInTheProgramFolderAndGetsNoDescriptorOfOurs) {
+    // A descriptor opened without O_CLOEXEC elsewhere in the process must not reach adb.
+    const int stray = open("/dev/null", O_RDONLY);
+    ASSERT_GE(stray, 0);
+    const std::string out = dir + "/fds";
+    EXPECT_EQ(runAdbCapture("fds", out), 0);
+    EXPECT_EQ(readFile(out), "");
+    close(stray);
+
+    const std::string where = dir + "/where";
+    ASSERT_EQ(runAdbWait("where " + quoteArg(where)), 0);
+    const std::vector<std::string> lines = splitLines(readFile(where));
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0], "exe=" + fs::canonical(standInProgram()).string());
+    EXPECT_EQ(lines[1], "cwd=" + adbDirectory());
+}
+
+TEST_F(Runner, HangingCaptureIsKilledAfterFourSecondsWithItsWholeGroup) {
+    const std::string pidFile = dir + "/pid";
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(runAdbCapture("hang " + quoteArg(pidFile), dir + "/out"), 0);
+    const double took = secondsSince(start);
+    EXPECT_GE(took, 3.9);
+    EXPECT_LT(took, 8.0);
+    const int pid = std::stoi(readFile(pidFile));
+    EXPECT_TRUE(livingProcessesInGroup(pid, 2000).empty());
+}
+
+TEST_F(Runner, HangingLimitedRunIsKilledAfterTwentySecondsWithItsWholeGroup) {
+    const std::string pidFile = dir + "/pid";
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(runAdbLimited("hang " + quoteArg(pidFile)), 0);
+    const double took = secondsSince(start);
+    EXPECT_GE(took, 19.9);
+    EXPECT_LT(took, 26.0);
+    const int pid = std::stoi(readFile(pidFile));
+    EXPECT_TRUE(livingProcessesInGroup(pid, 2000).empty());
+}
+
+TEST_F(Runner, OverlongLineIsRefusedNotCut) {
+    // Cutting "... /sdcard/Images/holiday.jpg" short could name another file.
+    const size_t room = kCommandLineLimit - quoteArg(adbPath()).size() - std::string(" print \"\"").size();
+    const std::string fits = "print " + quoteArg(std::string(room, 'x'));
+    ASSERT_EQ(quoteArg(adbPath()).size() + 1 + fits.size(), kCommandLineLimit);
+    EXPECT_EQ(runAdbWait(fits), 0);
+    EXPECT_EQ(runAdbWait("print " + quoteArg(std::string(room + 1, 'x'))), -1);
+    EXPECT_EQ(adb.runs().size(), 1u);
+}
+
+TEST_F(Runner, TwoThreadsCapturingAtOnceGetNumbersAndFilesOfTheirOwn) {
+    std::vector<std::string> paths[2];
+    std::vector<std::string> wrong[2];
+    auto work = [&](int t) {
+        for (int i = 0; i < 15; ++i) {
+            const std::string path = nextCapturePath();
+            paths[t].push_back(path);
+            const std::string text = "thread " + std::to_string(t) + " capture " + std::to_string(i);
+            if (runAdbCapture("print " + quoteArg(text), path) != 0 || readFile(path) != text) {
+                wrong[t].push_back(path);
+            }
+        }
+    };
+    std::thread a(work, 0);
+    std::thread b(work, 1);
+    a.join();
+    b.join();
+    EXPECT_TRUE(wrong[0].empty());
+    EXPECT_TRUE(wrong[1].empty());
+
+    std::vector<int> numbers;
+    for (const auto& list : paths) {
+        for (const std::string& p : list) {
+            ASSERT_EQ(p.substr(0, workDirectory().size() + 4), workDirectory() + "sdlk");
+            const std::string digits = p.substr(workDirectory().size() + 4);
+            ASSERT_EQ(digits.size(), 6u);
+            numbers.push_back(std::stoi(digits));
+        }
+    }
+    std::sort(numbers.begin(), numbers.end());
+    EXPECT_EQ(std::set<int>(numbers.begin(), numbers.end()).size(), numbers.size());
+    EXPECT_EQ(numbers.back() - numbers.front(), static_cast<int>(numbers.size()) - 1);
+}
+
+TEST(RunnerStart, MissingOrUnstartableAdbGivesMinusOne) {
+    const std::string empty = makeTempDir("empty");
+    const std::string relative = makeTempDir("relative");
+    fs::create_symlink(standInProgram(), relative + "/adb");
+    {
+        // Only relative PATH entries would hold an adb: they are not searched.
+        ScopedEnv path("PATH", (fs::relative(relative).string() + ":" + empty).c_str());
+        EXPECT_EQ(adbPath(), "");
+        EXPECT_EQ(runAdbWait("exit 0"), -1);
+        EXPECT_EQ(runAdbLimited("exit 0"), -1);
+        EXPECT_EQ(runAdbCapture("exit 0", empty + "/out"), -1);
+    }
+    const std::string broken = makeTempDir("broken");
+    writeFile(broken + "/adb", "\x7f" "ELF but not really");
+    fs::permissions(broken + "/adb", fs::perms::owner_all);
+    ScopedEnv path("PATH", broken.c_str());
+    EXPECT_EQ(adbPath(), broken + "/adb");
+    EXPECT_EQ(runAdbWait("exit 0"), -1);  // exec fails: reported, not taken for a run
+    EXPECT_EQ(runAdbCapture("exit 0", empty + "/out"), -1);
+}
+
+TEST(RunnerStart, AdbBesideTheProgramComesBeforePath) {
+    StandInAdb onPath;
+    const std::string folder = makeTempDir("program");
+    fs::copy_file(probeProgram(), folder + "/probe");
+    fs::copy_file(standInProgram(), folder + "/adb");
+    const std::string where = folder + "/where";
+    std::string output;
+    ASSERT_EQ(runProgram({folder + "/probe", "wait", "where " + quoteArg(where)}, output), 0);
+    EXPECT_EQ(output, "0\n");
+    EXPECT_EQ(readFile(where), "exe=" + folder + "/adb\ncwd=" + folder + "\n");
+}

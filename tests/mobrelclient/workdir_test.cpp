@@ -1,0 +1,155 @@
+// The folders: the private temporary folder, the documents folder, the work
+// folder built once per process, deleteTree and makeDirsAlongPath.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "platform/paths.h"
+#include "test_support.h"
+#include "workdir.h"
+
+namespace fs = std::filesystem;
+using namespace mobrel;
+using namespace mobrel::test;
+
+namespace {
+
+mode_t modeOf(const std::string& path) {
+    struct stat st {};
+    lstat(path.c_str(), &st);
+    return st.st_mode & 0777;
+}
+
+std::string privateName(const std::string& parent) {
+    return parent + "/mobrel-" + std::to_string(geteuid()) + "/";
+}
+
+}  // namespace
+
+TEST(PrivateFolder, IsMadeOnceAndOnlyForUs) {
+    const std::string parent = makeTempDir("tmp");
+    const std::string folder = platform::privateFolderIn(parent);
+    EXPECT_EQ(folder, privateName(parent));
+    EXPECT_EQ(modeOf(folder), 0700u);
+    EXPECT_EQ(platform::privateFolderIn(parent), folder);  // ours: used again
+}
+
+TEST(PrivateFolder, ATakenNameIsRefused) {
+    const std::string outside = makeTempDir("outside");
+    // A symlink planted under our name, and a folder others may enter.
+    const std::string linked = makeTempDir("tmp");
+    fs::create_directory_symlink(outside, privateName(linked).substr(0, privateName(linked).size() - 1));
+    const std::string open = makeTempDir("tmp");
+    fs::create_directory(privateName(open));
+    chmod(privateName(open).c_str(), 0777);
+
+    for (const std::string& parent : {linked, open}) {
+        const std::string folder = platform::privateFolderIn(parent);
+        EXPECT_NE(folder, privateName(parent));
+        EXPECT_EQ(folder.rfind(privateName(parent).substr(0, privateName(parent).size() - 1) + "-", 0), 0u)
+            << folder;
+        EXPECT_EQ(modeOf(folder), 0700u);
+        EXPECT_FALSE(fs::is_symlink(folder.substr(0, folder.size() - 1)));
+    }
+    EXPECT_TRUE(fs::is_empty(outside));
+}
+
+TEST(PrivateFolder, AFolderOfAnotherOwnerIsRefused) {
+    if (geteuid() != 0) GTEST_SKIP() << "needs root to give a folder away";
+    const std::string parent = makeTempDir("tmp");
+    fs::create_directory(privateName(parent));
+    chmod(privateName(parent).c_str(), 0700);
+    ASSERT_EQ(chown(privateName(parent).c_str(), 12345, 12345), 0);
+    EXPECT_NE(platform::privateFolderIn(parent), privateName(parent));
+}
+
+TEST(PrivateFolder, RuntimeFolderIsUsedOnlyWhenPrivate) {
+    const std::string runtime = makeTempDir("runtime");
+    chmod(runtime.c_str(), 0700);
+    {
+        ScopedEnv env("XDG_RUNTIME_DIR", runtime.c_str());
+        EXPECT_EQ(platform::privateTempFolder(), runtime + "/");
+    }
+    chmod(runtime.c_str(), 0755);
+    {
+        ScopedEnv env("XDG_RUNTIME_DIR", runtime.c_str());
+        EXPECT_EQ(platform::privateTempFolder(), privateName("/tmp"));
+    }
+}
+
+TEST(DocumentsFolder, FollowsUserDirsElseHomeDocuments) {
+    const std::string home = makeTempDir("home");
+    const std::string config = makeTempDir("config");
+    ScopedEnv h("HOME", home.c_str());
+    ScopedEnv c("XDG_CONFIG_HOME", config.c_str());
+    EXPECT_EQ(platform::documentsFolder(), home + "/Documents");
+    writeFile(config + "/user-dirs.dirs", "# written by xdg-user-dirs-update\nXDG_DESKTOP_DIR=\"$HOME/Desktop\"\n"
+                                          "XDG_DOCUMENTS_DIR=\"$HOME/Papiere\"\n");
+    EXPECT_EQ(platform::documentsFolder(), home + "/Papiere");
+    writeFile(config + "/user-dirs.dirs", "XDG_DOCUMENTS_DIR=\"/srv/docs/\"\n");
+    EXPECT_EQ(platform::documentsFolder(), "/srv/docs");
+    writeFile(config + "/user-dirs.dirs", "XDG_DOCUMENTS_DIR=\"relative/docs\"\n");
+    EXPECT_EQ(platform::documentsFolder(), home + "/Documents");
+}
+
+TEST(DeleteTree, RemovesTheTreeButNeverFollowsALink) {
+    const std::string outside = makeTempDir("outside");
+    writeFile(outside + "/keep.txt", "keep");
+    const std::string root = makeTempDir("tree");
+    fs::create_directories(root + "/photo/sub");
+    writeFile(root + "/photo/sub/1.png", "x");
+    writeFile(root + "/sdlk000001", "x");
+    fs::create_directory_symlink(outside, root + "/photo/link");
+    fs::create_symlink(outside + "/keep.txt", root + "/filelink");
+
+    deleteTree(root + "/");  // the work folder is named with its trailing "/"
+    EXPECT_FALSE(fs::exists(root));
+    EXPECT_EQ(readFile(outside + "/keep.txt"), "keep");
+
+    // The tree itself given as a link: only the link goes.
+    const std::string link = makeTempDir("links") + "/work";
+    fs::create_directory_symlink(outside, link);
+    deleteTree(link + "/");
+    EXPECT_FALSE(fs::is_symlink(link));
+    EXPECT_EQ(readFile(outside + "/keep.txt"), "keep");
+}
+
+TEST(DeleteTree, NamesBeginningWithADotStay) {
+    const std::string root = makeTempDir("tree");
+    fs::create_directories(root + "/music");
+    writeFile(root + "/music/.nomedia", "");
+    writeFile(root + "/music/2.png", "x");
+    deleteTree(root);
+    EXPECT_TRUE(fs::exists(root + "/music/.nomedia"));
+    EXPECT_FALSE(fs::exists(root + "/music/2.png"));
+    deleteTree(root + "/missing");  // nothing there: nothing happens
+}
+
+TEST(MakeDirsAlongPath, CreatesEveryFolderButNotTheFileName) {
+    const std::string root = makeTempDir("dirs");
+    makeDirsAlongPath(root + "/photo/a/1.png");
+    EXPECT_TRUE(fs::is_directory(root + "/photo/a"));
+    EXPECT_FALSE(fs::exists(root + "/photo/a/1.png"));
+    makeDirsAlongPath(root + "/video/");
+    EXPECT_TRUE(fs::is_directory(root + "/video"));
+    makeDirsAlongPath(root + "/photo/a/1.png");  // existing folders are fine
+    EXPECT_TRUE(fs::is_directory(root + "/photo/a"));
+}
+
+TEST(WorkFolder, BuiltOncePerProcessAfterClearingTheLastOne) {
+    // A fresh process with an earlier run's files in its work folder.
+    const std::string runtime = makeTempDir("runtime");
+    chmod(runtime.c_str(), 0700);
+    fs::create_directories(runtime + "/Tolvane/mobrel/photo");
+    writeFile(runtime + "/Tolvane/mobrel/sdlk000003", "old");
+    writeFile(runtime + "/Tolvane/mobrel/photo/7.png", "old");
+    ScopedEnv env("XDG_RUNTIME_DIR", runtime.c_str());
+    std::string output;
+    ASSERT_EQ(runProgram({probeProgram(), "workdir"}, output), 0);
+    EXPECT_EQ(output, runtime + "/Tolvane/mobrel/\n");  // the same for all of its threads
+    EXPECT_TRUE(fs::is_directory(runtime + "/Tolvane/mobrel"));
+    EXPECT_TRUE(fs::is_empty(runtime + "/Tolvane/mobrel"));
+}
