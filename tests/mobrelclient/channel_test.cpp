@@ -263,6 +263,18 @@ TEST_F(Channel, EmptyCommandIsLoggedAndNothingIsSent) {
     EXPECT_EQ(phone.stray(), "");
 }
 
+TEST_F(Channel, PayloadFollowsTheCommandText) {
+    // The stand-in reads up to each ";": the payload shows as a second text.
+    CompanionStandIn phone([](const std::string& command, int) {
+        return command == "put;" ? Reply {} : Reply {framed(le32(9))};
+    });
+    char buffer[16] = {};
+    const char payload[] = "BYTES;";
+    EXPECT_EQ(channel.send("put;", buffer, sizeof buffer, payload, 6, 0), 4);
+    EXPECT_EQ(buffer[0], 9);
+    EXPECT_EQ(phone.commands(), (std::vector<std::string> {"put;", "BYTES;"}));
+}
+
 TEST_F(Channel, NoCompanionListeningFailsAfterOneConnect) {
     const int reserved = bindServicePort();  // bound, not listening: connects are refused
     ASSERT_GE(reserved, 0);
