@@ -94,6 +94,12 @@ public:
         std::lock_guard<std::mutex> g(mutex_);
         return commands_;
     }
+    // Connections the library closed (or that ended on our side).
+    int ended() {
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        std::lock_guard<std::mutex> g(mutex_);
+        return endedCount_;
+    }
     // Bytes that arrived without a closing ";".
     std::string stray() {
         std::lock_guard<std::mutex> g(mutex_);
@@ -130,6 +136,7 @@ private:
             if (reply.close) break;
         }
         std::lock_guard<std::mutex> g(mutex_);
+        ++endedCount_;
         stray_ += command;
         shutdown(fd, SHUT_RDWR);
         close(fd);
@@ -144,6 +151,7 @@ private:
     std::vector<int> open_;
     std::vector<std::thread> connectionThreads_;
     int connectionCount_ = 0;
+    int endedCount_ = 0;
     std::vector<std::string> commands_;
     std::string stray_;
 };
@@ -299,6 +307,16 @@ TEST_F(Channel, ForwardNamesTheCurrentDevice) {
     EXPECT_EQ(channel.open(), 0);
     EXPECT_EQ(adb.runs(), (std::vector<std::string> {kRemoveAll, "[-s] [emulator-5554] " + kForward, kRemoveAll,
                                                      "[-s] [" + odd + "] " + kForward}));
+}
+
+TEST_F(Channel, OpeningAgainReplacesTheConnection) {
+    CompanionStandIn phone([](const std::string&, int) { return Reply {framed(le32(2))}; });
+    EXPECT_EQ(channel.open(), 0);
+    EXPECT_EQ(channel.open(), 0);  // the first connection is closed, not left behind
+    EXPECT_EQ(phone.connections(), 2);
+    EXPECT_EQ(phone.ended(), 1);
+    char buffer[16];
+    EXPECT_EQ(send("getappcount;", buffer, sizeof buffer), 4);
 }
 
 TEST_F(Channel, ManyThreadsAtOnceConnectOnceAndNeverInterleave) {
