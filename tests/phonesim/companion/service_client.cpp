@@ -118,22 +118,22 @@ std::optional<std::string> Client::ask(const std::string& command) {
     return reply();
 }
 
+// The reply of an integer command as a little-endian number of `bytes` bytes.
+static int64_t askNumber(Client& client, const std::string& command, size_t bytes) {
+    std::optional<std::string> body = client.ask(command);
+    EXPECT_TRUE(body && body->size() == bytes) << command;
+    if (!body || body->size() != bytes) return -999;
+    uint64_t v = 0;
+    for (size_t i = bytes; i-- > 0;) v = v * 256 + static_cast<unsigned char>((*body)[i]);
+    return bytes == 4 ? static_cast<int32_t>(static_cast<uint32_t>(v)) : static_cast<int64_t>(v);
+}
+
 int32_t Client::askInt(const std::string& command) {
-    std::optional<std::string> body = ask(command);
-    EXPECT_TRUE(body && body->size() == 4) << command;
-    if (!body || body->size() != 4) return -999;
-    uint32_t v = 0;
-    for (int i = 3; i >= 0; --i) v = v * 256 + static_cast<unsigned char>((*body)[static_cast<size_t>(i)]);
-    return static_cast<int32_t>(v);
+    return static_cast<int32_t>(askNumber(*this, command, 4));
 }
 
 int64_t Client::askInt64(const std::string& command) {
-    std::optional<std::string> body = ask(command);
-    EXPECT_TRUE(body && body->size() == 8) << command;
-    if (!body || body->size() != 8) return -999;
-    uint64_t v = 0;
-    for (int i = 7; i >= 0; --i) v = v * 256 + static_cast<unsigned char>((*body)[static_cast<size_t>(i)]);
-    return static_cast<int64_t>(v);
+    return askNumber(*this, command, 8);
 }
 
 std::string Client::askText(const std::string& command) {
