@@ -26,15 +26,17 @@ protected:
         fs::remove_all(root, ec);
     }
 
-    // Relative path -> (bytes, modification time) of every file below dir.
+    // Relative path -> (bytes, modification time) of every file below dir. The
+    // media files' times are part of the phone (MODIFTIME); the store files' are not.
     std::map<std::string, std::pair<std::string, int64_t>> snapshot(const fs::path& dir) {
         std::map<std::string, std::pair<std::string, int64_t>> files;
         for (const auto& entry : fs::recursive_directory_iterator(dir)) {
             if (!entry.is_regular_file()) continue;
+            std::string name = fs::relative(entry.path(), dir).generic_string();
             struct stat info {};
             ::stat(entry.path().c_str(), &info);
-            files[fs::relative(entry.path(), dir).generic_string()] = {readFile(entry.path().string()),
-                                                                       static_cast<int64_t>(info.st_mtime)};
+            int64_t modified = name.rfind("sdcard/", 0) == 0 ? static_cast<int64_t>(info.st_mtime) : 0;
+            files[name] = {readFile(entry.path().string()), modified};
         }
         return files;
     }
