@@ -253,6 +253,7 @@ void Connection::spawn(std::function<void()> work) {
 }
 
 void Connection::teardown() {
+    shutdown();  // the host sees the end now; the descriptor stays ours until the destructor
     {
         std::lock_guard<std::mutex> lock(mutex_);
         broken_ = true;
