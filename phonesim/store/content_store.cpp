@@ -101,6 +101,7 @@ std::string phoneKey(const std::string& number) {
     std::string digits;
     for (char c : number) {
         if (c >= '0' && c <= '9') digits += c;
+        else if (std::string(" +-()./").find(c) == std::string::npos) return number;  // a sender name
     }
     return digits.empty() ? number : digits;
 }

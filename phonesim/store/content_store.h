@@ -30,7 +30,7 @@ std::filesystem::path storeFile(const std::filesystem::path& storeDir, Category 
 cJSON* storeHeader(Category category, const Counters& counters);
 
 // The comparable form of a phone number: its digits ("+49 (30) 123-4" and "4930 1234"
-// are the same); a text without digits stays as it is.
+// are the same). A sender name such as "INFO12" stays as it is.
 std::string phoneKey(const std::string& number);
 
 // Not thread-safe: the companion serialises access.

@@ -79,7 +79,12 @@ TEST_F(StoreTest, MessagesFindTheirConversationAndKeepDateOrder) {
     m.address = "777";
     m.date = 1500;
     store.addMessage(m);
-    ASSERT_EQ(store.messages().size(), 3u);
+    m.address = "INFO777";  // a sender name is not the number 777
+    m.date = 3000;
+    store.addMessage(m);
+    ASSERT_EQ(store.messages().size(), 4u);
+    EXPECT_NE(store.messages().back().threadId, store.messages()[1].threadId);
+    EXPECT_TRUE(store.deleteThread(store.messages().back().threadId));
     EXPECT_EQ(store.messages()[0].date, 1000);
     EXPECT_EQ(store.messages()[2].id, first);
     EXPECT_EQ(store.messages()[0].threadId, store.messages()[2].threadId);
@@ -95,7 +100,7 @@ TEST_F(StoreTest, MessagesFindTheirConversationAndKeepDateOrder) {
     // The next conversation gets a new id, not one of the deleted conversation.
     m.address = "888";
     reread.addMessage(m);
-    EXPECT_EQ(reread.messages().back().threadId, 3);
+    EXPECT_EQ(reread.messages().back().threadId, 4);
 }
 
 TEST_F(StoreTest, UnreadableLinesAreSkipped) {
