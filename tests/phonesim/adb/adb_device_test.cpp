@@ -83,9 +83,21 @@ TEST(AdbDevice, PhoneStartedAfterTheServerRegistersItself) {
     EXPECT_EQ(sim.adbDevice({"shell", "echo", "hi"}).out, "hi\n");
 }
 
+size_t countFiles(const fs::path& folder) {
+    size_t n = 0;
+    for (const auto& entry : fs::recursive_directory_iterator(folder)) n += entry.is_regular_file() ? 1 : 0;
+    return n;
+}
+
+// The dataset is made once, before phonesim listens; a restart on the same state keeps
+// what the phone holds, the dataset and what came later alike.
 TEST(AdbDevice, RestartKeepsFilesAndEndsCleanly) {
     PhoneSim sim;
-    ASSERT_TRUE(sim.start()) << sim.error();
+    ASSERT_TRUE(sim.start({.dataset = "small"})) << sim.error();
+    size_t datasetFiles = countFiles(sim.sdcardPath());
+    EXPECT_GT(datasetFiles, 0u);
+    CommandResult ls = sim.adbDevice({"ls", "/sdcard"});
+    EXPECT_NE(ls.out.find(" DCIM\n"), std::string::npos) << ls.out;
     fs::path local = sim.root() / "keep.txt";
     std::ofstream(local) << "kept across a restart";
     ASSERT_EQ(sim.adbDevice({"push", local.string(), "/sdcard/keep.txt"}).exitCode, 0);
@@ -99,6 +111,7 @@ TEST(AdbDevice, RestartKeepsFilesAndEndsCleanly) {
     std::string text;
     std::getline(in, text);
     EXPECT_EQ(text, "kept across a restart");
+    EXPECT_EQ(countFiles(sim.sdcardPath()), datasetFiles + 1);
 }
 
 TEST(AdbDevice, KitStopsWhatItStartedAndRestoresTheEnvironment) {

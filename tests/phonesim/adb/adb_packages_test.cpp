@@ -123,6 +123,22 @@ TEST_P(Packages, OtherPortsAreRefused) {
     EXPECT_TRUE(portRefused());
 }
 
+// SIGTERM while the app serves a client and the host holds streams open: all
+// threads end and phonesim exits 0 (under the sanitizers: with nothing leaked).
+TEST_P(Packages, PhoneEndsCleanlyWhileServing) {
+    ASSERT_EQ(sim.adbDevice({"install", PhoneSim::apkPath().string()}).exitCode, 0);
+    ASSERT_EQ(shell("am start -n " + kPackage + "/.ui.MainActivity").exitCode, 0);
+    ASSERT_EQ(sim.adbDevice({"forward", "tcp:25803", "tcp:20148"}).exitCode, 0);
+    ServiceClient idle;
+    ServiceClient talking;
+    std::string reply;
+    ASSERT_TRUE(idle.connect());
+    ASSERT_TRUE(talking.connect());
+    ASSERT_TRUE(talking.request("hello-manager;", reply));
+    EXPECT_TRUE(sim.stopPhone()) << "phonesim did not exit 0 on SIGTERM";
+    EXPECT_TRUE(talking.closedByPeer());
+}
+
 INSTANTIATE_TEST_SUITE_P(Profiles, Packages, ::testing::Values("modern", "legacy"));
 
 }  // namespace
