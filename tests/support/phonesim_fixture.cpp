@@ -235,6 +235,9 @@ bool PhoneSim::start(const SimOptions& options) {
         if (portFree(p)) serverPort_ = p;
     }
     if (!port_ || !serverPort_) return fail("no free port for phonesim or the adb server");
+    // The forwarded host port is fixed: a run of another checkout may hold it for a while.
+    auto busyUntil = Clock::now() + std::chrono::seconds(120);
+    while (!portFree(25803) && Clock::now() < busyUntil) std::this_thread::sleep_for(std::chrono::milliseconds(500));
 
     setEnv("HOME", homePath().string());
     setEnv("XDG_CONFIG_HOME", (homePath() / ".config").string());
