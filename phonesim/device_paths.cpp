@@ -60,6 +60,13 @@ std::optional<fs::path> DevicePaths::toHost(const std::string& devicePath) const
     std::error_code ec;
     fs::path resolved = fs::weakly_canonical(host, ec);
     if (ec || !isWithin(*root, resolved)) return std::nullopt;
+    // weakly_canonical takes a link to nothing for a missing name; creating the
+    // file would then follow it out of the tree.
+    fs::path walk = *root;
+    for (const auto& part : relative) {
+        walk /= part;
+        if (fs::is_symlink(fs::symlink_status(walk, ec)) && !fs::exists(walk, ec)) return std::nullopt;
+    }
     if (!host.empty() && !host.has_filename()) host = host.parent_path();  // "dir/" names the directory
     return host;
 }

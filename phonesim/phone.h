@@ -2,10 +2,15 @@
 // services that adb streams reach. The adb transport calls into this.
 #pragma once
 
+#include <atomic>
+#include <cstdint>
 #include <filesystem>
 #include <memory>
 #include <mutex>
 #include <string>
+#include <string_view>
+#include <thread>
+#include <vector>
 
 #include "companion/companion.h"
 #include "device_paths.h"
@@ -24,21 +29,38 @@ struct ShellResult {
     int exitCode = 0;
 };
 
+// The bytes of an apk as they arrive: how many, and whether they are the
+// companion's package (its manifest names it; the marker is looked for in the raw bytes).
+class ApkCheck {
+public:
+    void feed(std::string_view bytes);
+    uint64_t size() const { return size_; }
+    bool isCompanion() const { return found_; }
+
+private:
+    std::string tail_;  // the end of what came so far, for a marker split between two feeds
+    uint64_t size_ = 0;
+    bool found_ = false;
+};
+
 class Phone {
 public:
     Phone(const std::filesystem::path& stateDir, Profile profile);
     ~Phone();
+    Phone(const Phone&) = delete;
+    Phone& operator=(const Phone&) = delete;
 
     const Profile& profile() const { return profile_; }
     const DevicePaths& paths() const { return paths_; }
     FaultSwitch& faults() { return faults_; }
 
-    // A shell command line as adb sends it (words joined by blanks, single
-    // quotes as the phone's shell reads them). Never runs anything on the host.
+    // A shell command line as adb sends it (words joined by blanks, quotes as
+    // the phone's shell reads them). Never runs anything on the host.
     ShellResult runShell(const std::string& commandLine);
 
-    // Package manager: the bytes of an apk; "Success" or a "Failure [...]" text.
-    std::string install(const std::string& apkBytes);
+    // Package manager: "Success" or a "Failure [...]" text, without line end.
+    // replace: an installed package may be replaced (pm -r; current phones always do).
+    std::string install(const ApkCheck& apk, bool replace);
     std::string uninstall(const std::string& package);
 
     // A stream to tcp:PORT on the phone: a connected socket, or -1 when nothing
@@ -46,13 +68,29 @@ public:
     int openTcp(int port);
 
 private:
+    struct Serving {  // one connection the companion serves on a thread of its own
+        std::thread thread;
+        int peer;  // a duplicate of our end, to cut the connection when the app stops
+        std::shared_ptr<std::atomic<bool>> done;
+    };
+
+    ShellResult getprop(const std::vector<std::string>& args) const;
+    ShellResult activityManager(const std::vector<std::string>& args);
+    ShellResult packageManager(const std::vector<std::string>& args);
+    ShellResult installFile(const std::vector<std::string>& args);
+    ShellResult remove(const std::vector<std::string>& args);
+    ShellResult makeDirectories(const std::vector<std::string>& args);
+    void stopCompanionLocked();
+    void joinServing(bool all);
+
     Profile profile_;
     DevicePaths paths_;
     FaultSwitch faults_;
     Companion companion_;
-    std::mutex mutex_;
+    std::mutex mutex_;  // the package state and serving_
     bool installed_ = false;
     bool running_ = false;
+    std::vector<Serving> serving_;
 };
 
 }  // namespace phonesim

@@ -1,0 +1,391 @@
+#include "phonesim_fixture.h"
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cjson/cJSON.h>
+#include <cstdlib>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <system_error>
+#include <thread>
+
+extern char** environ;
+
+namespace mobreltest {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+// Nobody listens there. Connections of earlier runs that linger in TIME_WAIT do
+// not count: phonesim and the adb server both bind with SO_REUSEADDR.
+bool portFree(int port) {
+    int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0) return false;
+    int on = 1;
+    ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<uint16_t>(port));
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    bool ok = ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+    ::close(fd);
+    return ok;
+}
+
+// Spawns argv with stdin from /dev/null and stdout/stderr into the given
+// descriptors (-1: inherit). Returns the pid or -1.
+pid_t spawn(const std::vector<std::string>& argv, int outFd, int errFd, bool searchPath) {
+    std::vector<char*> args;
+    for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+    args.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    if (outFd >= 0) posix_spawn_file_actions_adddup2(&actions, outFd, 1);
+    if (errFd >= 0) posix_spawn_file_actions_adddup2(&actions, errFd, 2);
+    pid_t pid = -1;
+    int rc = searchPath ? posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), environ)
+                        : posix_spawn(&pid, args[0], &actions, nullptr, args.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    return rc == 0 ? pid : -1;
+}
+
+// Reads whatever is there without waiting; false at end of file.
+bool drain(int fd, std::string& out) {
+    char buffer[4096];
+    for (;;) {
+        ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n > 0) {
+            out.append(buffer, static_cast<size_t>(n));
+            continue;
+        }
+        return n < 0 && (errno == EAGAIN || errno == EINTR);
+    }
+}
+
+// Waits for the child up to timeoutMs; its exit status, or -1 (signal or still running).
+int waitChild(pid_t pid, int timeoutMs, bool& exited) {
+    auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    int status = 0;
+    for (;;) {
+        pid_t r = ::waitpid(pid, &status, WNOHANG);
+        if (r == pid) {
+            exited = true;
+            return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        }
+        if (r < 0 || Clock::now() >= deadline) {
+            exited = r < 0;
+            return -1;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+}
+
+// Ends a child of ours: SIGTERM, SIGKILL after graceMs; true when it exited by itself with status 0.
+bool endChild(pid_t pid, int graceMs) {
+    ::kill(pid, SIGTERM);
+    bool exited = false;
+    int code = waitChild(pid, graceMs, exited);
+    if (exited) return code == 0;
+    ::kill(pid, SIGKILL);
+    waitChild(pid, 10000, exited);
+    return false;
+}
+
+std::string readCmdline(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+}  // namespace
+
+CommandResult runCommand(const std::vector<std::string>& argv, int timeoutMs) {
+    CommandResult result;
+    int outPipe[2];
+    int errPipe[2];
+    if (argv.empty() || ::pipe2(outPipe, O_CLOEXEC | O_NONBLOCK) != 0) return result;
+    if (::pipe2(errPipe, O_CLOEXEC | O_NONBLOCK) != 0) {
+        ::close(outPipe[0]);
+        ::close(outPipe[1]);
+        return result;
+    }
+    pid_t pid = spawn(argv, outPipe[1], errPipe[1], true);
+    ::close(outPipe[1]);
+    ::close(errPipe[1]);
+    // An adb server started on the way may keep our pipes: the child's exit, not
+    // the end of its output, ends the wait.
+    auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    int status = 0;
+    bool exited = pid < 0;
+    while (!exited) {
+        pollfd fds[2] = {{outPipe[0], POLLIN, 0}, {errPipe[0], POLLIN, 0}};
+        ::poll(fds, 2, 20);
+        drain(outPipe[0], result.out);
+        drain(errPipe[0], result.err);
+        exited = ::waitpid(pid, &status, WNOHANG) == pid;
+        if (!exited && Clock::now() >= deadline) {
+            ::kill(pid, SIGKILL);
+            ::waitpid(pid, &status, 0);
+            status = -1;
+            break;
+        }
+    }
+    drain(outPipe[0], result.out);
+    drain(errPipe[0], result.err);
+    ::close(outPipe[0]);
+    ::close(errPipe[0]);
+    if (pid >= 0 && status != -1 && WIFEXITED(status)) result.exitCode = WEXITSTATUS(status);
+    return result;
+}
+
+CommandResult runAdb(const std::vector<std::string>& args, int timeoutMs) {
+    std::vector<std::string> argv{"adb"};
+    argv.insert(argv.end(), args.begin(), args.end());
+    return runCommand(argv, timeoutMs);
+}
+
+bool processAlive(pid_t pid) {
+    if (pid <= 0) return false;
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string text;
+    if (!std::getline(stat, text)) return false;
+    size_t paren = text.rfind(')');
+    return paren != std::string::npos && paren + 2 < text.size() && text[paren + 2] != 'Z';
+}
+
+PhoneSim::~PhoneSim() { stop(); }
+
+fs::path PhoneSim::binDir() {
+    std::error_code ec;
+    return fs::read_symlink("/proc/self/exe", ec).parent_path();
+}
+
+fs::path PhoneSim::apkPath() { return binDir() / "mobrelcore.apk"; }
+
+bool PhoneSim::fail(const std::string& message) {
+    error_ = message;
+    return false;
+}
+
+void PhoneSim::setEnv(const char* name, const std::optional<std::string>& value) {
+    const char* old = std::getenv(name);
+    savedEnv_.emplace_back(name, old ? std::optional<std::string>(old) : std::nullopt);
+    if (value) {
+        ::setenv(name, value->c_str(), 1);
+    } else {
+        ::unsetenv(name);
+    }
+}
+
+void PhoneSim::restoreEnv() {
+    for (auto it = savedEnv_.rbegin(); it != savedEnv_.rend(); ++it) {
+        if (it->second) {
+            ::setenv(it->first.c_str(), it->second->c_str(), 1);
+        } else {
+            ::unsetenv(it->first.c_str());
+        }
+    }
+    savedEnv_.clear();
+}
+
+std::string PhoneSim::expectedState() const {
+    if (!options_.expectState.empty()) return options_.expectState;
+    if (options_.faults.offline) return "offline";
+    if (options_.faults.unauthorized) return "unauthorized";
+    return "device";
+}
+
+bool PhoneSim::start(const SimOptions& options) {
+    if (started_) return fail("already started");
+    started_ = true;
+    options_ = options;
+    error_.clear();
+
+    std::string pattern = (fs::temp_directory_path() / "phonesim-XXXXXX").string();
+    if (!::mkdtemp(pattern.data())) return fail("cannot make a temporary folder");
+    root_ = pattern;
+    std::error_code ec;
+    fs::create_directories(homePath() / ".config", ec);
+    fs::create_directories(root_ / "runtime", ec);
+    fs::permissions(root_ / "runtime", fs::perms::owner_all, ec);
+
+    // The phone on the lowest free emulator port; the adb server on a free private
+    // port, from a random place in the range so that parallel runs rarely meet.
+    for (int p = 5555; p <= 5585 && !port_; p += 2) {
+        if (portFree(p)) port_ = p;
+    }
+    std::mt19937 random(std::random_device{}());
+    int offset = static_cast<int>(random() % 63);
+    for (int i = 0; i < 63 && !serverPort_; ++i) {
+        int p = 15037 + (offset + i) % 63;
+        if (portFree(p)) serverPort_ = p;
+    }
+    if (!port_ || !serverPort_) return fail("no free port for phonesim or the adb server");
+    // The forwarded host port is fixed: a run of another checkout may hold it for a while.
+    auto busyUntil = Clock::now() + std::chrono::seconds(120);
+    while (!portFree(25803) && Clock::now() < busyUntil) std::this_thread::sleep_for(std::chrono::milliseconds(500));
+
+    setEnv("HOME", homePath().string());
+    setEnv("XDG_CONFIG_HOME", (homePath() / ".config").string());
+    setEnv("XDG_RUNTIME_DIR", (root_ / "runtime").string());
+    setEnv("ANDROID_ADB_SERVER_PORT", std::to_string(serverPort_));
+    // The server probes the emulator ports up to ours only; no other phone is seen
+    // through a user's variables.
+    setEnv("ADB_LOCAL_TRANSPORT_MAX_PORT", std::to_string(port_));
+    for (const char* name : {"ANDROID_SERIAL", "ADB_VENDOR_KEYS", "ANDROID_SDK_HOME", "ANDROID_ADB_SERVER_ADDRESS"}) {
+        setEnv(name, std::nullopt);
+    }
+
+    if (options_.serverFirst && adb({"start-server"}).exitCode != 0) return fail("adb start-server failed");
+    if (!startPhone()) return false;
+    if (!options_.serverFirst && adb({"start-server"}).exitCode != 0) return fail("adb start-server failed");
+    if (!waitForState(expectedState())) {
+        return fail("adb does not list " + serial() + " as " + expectedState() + " (now: \"" + deviceState() + "\")");
+    }
+    return true;
+}
+
+bool PhoneSim::startPhone() {
+    std::vector<std::string> argv{(binDir() / "phonesim").string(), "--state", statePath().string(),
+                                  "--port", std::to_string(port_), "--adb-port", std::to_string(serverPort_),
+                                  "--profile", options_.profile};
+    if (!options_.dataset.empty()) {
+        argv.insert(argv.end(), {"--dataset", options_.dataset});
+    }
+    for (const auto& [key, value] : options_.props) argv.insert(argv.end(), {"--prop", key + "=" + value});
+    // The switches go in on the command line: phonesim writes them before it listens.
+    std::string faultsJson = phonesim::faultsToJson(options_.faults);
+    bool anyFault = faultsJson != phonesim::faultsToJson(phonesim::Faults{});
+    cJSON* faults = anyFault ? cJSON_Parse(faultsJson.c_str()) : nullptr;
+    for (cJSON* item = faults ? faults->child : nullptr; item; item = item->next) {
+        std::string value = cJSON_IsString(item) ? item->valuestring
+                            : cJSON_IsBool(item) ? (cJSON_IsTrue(item) ? "true" : "false")
+                                                 : std::to_string(item->valueint);
+        argv.insert(argv.end(), {"--fault", std::string(item->string) + "=" + value});
+    }
+    cJSON_Delete(faults);
+
+    int out[2];
+    if (::pipe2(out, O_CLOEXEC | O_NONBLOCK) != 0) return fail("pipe failed");
+    phonePid_ = spawn(argv, out[1], -1, false);
+    ::close(out[1]);
+    phoneOut_ = out[0];
+    if (phonePid_ < 0) return fail("cannot start " + argv[0]);
+
+    // Generating the large dataset under the sanitizers takes a while.
+    auto deadline = Clock::now() + std::chrono::seconds(300);
+    std::string said;
+    const std::string expected = "phonesim: listening on 127.0.0.1:" + std::to_string(port_);
+    while (said.find(expected) == std::string::npos) {
+        pollfd fd{phoneOut_, POLLIN, 0};
+        ::poll(&fd, 1, 50);
+        bool open = drain(phoneOut_, said);
+        if (!open || !processAlive(phonePid_) || Clock::now() >= deadline) {
+            return fail("phonesim did not start listening (it said: \"" + said + "\")");
+        }
+    }
+    return true;
+}
+
+bool PhoneSim::stopPhone() {
+    bool clean = false;
+    if (phonePid_ > 0) clean = endChild(phonePid_, 10000);
+    phonePid_ = -1;
+    if (phoneOut_ >= 0) ::close(phoneOut_);
+    phoneOut_ = -1;
+    return clean;
+}
+
+bool PhoneSim::restart() {
+    stopPhone();
+    if (!startPhone()) return false;
+    if (!waitForState(expectedState())) return fail("adb does not list " + serial() + " again after the restart");
+    return true;
+}
+
+void PhoneSim::stop() {
+    if (!started_) return;
+    started_ = false;
+    if (serverPort_) {
+        std::vector<pid_t> servers = serverPids();
+        adb({"kill-server"});
+        for (pid_t pid : servers) {
+            auto deadline = Clock::now() + std::chrono::seconds(5);
+            while (processAlive(pid) && Clock::now() < deadline) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            if (processAlive(pid)) ::kill(pid, SIGKILL);
+        }
+    }
+    stopPhone();
+    std::error_code ec;
+    if (!root_.empty()) fs::remove_all(root_, ec);
+    restoreEnv();
+    root_.clear();
+    port_ = serverPort_ = 0;
+}
+
+std::vector<pid_t> PhoneSim::serverPids() const {
+    std::vector<pid_t> pids;
+    if (!serverPort_) return pids;
+    const std::string listen = "tcp:" + std::to_string(serverPort_);
+    std::error_code ec;
+    for (const auto& entry : fs::directory_iterator("/proc", ec)) {
+        std::string name = entry.path().filename();
+        if (name.find_first_not_of("0123456789") != std::string::npos) continue;
+        // "adb -L tcp:PORT fork-server server --reply-fd N", NUL-separated.
+        std::string cmdline = readCmdline(entry.path() / "cmdline");
+        bool server = cmdline.find(std::string("\0fork-server\0", 13)) != std::string::npos;
+        bool ours = cmdline.find(std::string(1, '\0') + listen + std::string(1, '\0')) != std::string::npos;
+        pid_t pid = std::atoi(name.c_str());
+        if (server && ours && processAlive(pid)) pids.push_back(pid);
+    }
+    return pids;
+}
+
+CommandResult PhoneSim::adb(const std::vector<std::string>& args) const { return runAdb(args); }
+
+CommandResult PhoneSim::adbDevice(const std::vector<std::string>& args) const {
+    std::vector<std::string> all{"-s", serial()};
+    all.insert(all.end(), args.begin(), args.end());
+    return runAdb(all);
+}
+
+std::string PhoneSim::deviceState() const {
+    CommandResult r = runAdb({"devices"}, 20000);
+    std::istringstream lines(r.out);
+    std::string line;
+    const std::string prefix = serial() + "\t";
+    while (std::getline(lines, line)) {
+        if (line.rfind(prefix, 0) == 0) return line.substr(prefix.size());
+    }
+    return std::string();
+}
+
+bool PhoneSim::waitForState(const std::string& state, int timeoutMs) const {
+    auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+        if (deviceState() == state) return true;
+        if (Clock::now() >= deadline) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+}
+
+void PhoneSim::setFaults(const phonesim::Faults& faults) {
+    options_.faults = faults;
+    phonesim::FaultSwitch(statePath() / "faults.json").write(faults);
+}
+
+}  // namespace mobreltest
