@@ -224,8 +224,12 @@ TEST(Commands, TextsAndQuotedAdbArguments) {
               (std::vector<std::string> {"-s", serial, "shell", "am", "force-stop", "com.quenlo.mobrelphone"}));
     const std::string local = "/home/u/My \"Pics\"/a;b $(x).jpg";
     const std::string remote = "/sdcard/Images/a b\\.jpg";
-    EXPECT_EQ(splitCommandLine(adbargs::push(local, remote)), (std::vector<std::string> {"push", local, remote}));
-    EXPECT_EQ(splitCommandLine(adbargs::pull(remote, local)), (std::vector<std::string> {"pull", remote, local}));
+    EXPECT_EQ(splitCommandLine(adbargs::push("", local, remote)), (std::vector<std::string> {"push", local, remote}));
+    EXPECT_EQ(splitCommandLine(adbargs::pull("", remote, local)), (std::vector<std::string> {"pull", remote, local}));
+    EXPECT_EQ(splitCommandLine(adbargs::pull(serial, remote, local)),
+              (std::vector<std::string> {"-s", serial, "pull", remote, local}));
+    // No device chosen: no "-s" at all, and adb takes the only device attached.
+    EXPECT_EQ(adbargs::forceStop(""), "shell am force-stop com.quenlo.mobrelphone");
     EXPECT_EQ(splitCommandLine(adbargs::install(serial, "/opt/mo brel/mobrelcore.apk")),
               (std::vector<std::string> {"-s", serial, "install", "/opt/mo brel/mobrelcore.apk"}));
 }

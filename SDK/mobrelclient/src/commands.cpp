@@ -9,7 +9,9 @@ std::string withNumber(const char* name, int n) { return name + std::to_string(n
 
 std::string withText(const char* name, const std::string& text) { return name + text + ";"; }
 
-std::string serialOption(const std::string& serial) { return "-s " + quoteArg(serial); }
+// "-s <serial> ", or nothing when no device is chosen: adb then takes the only
+// device attached (and refuses when there are several).
+std::string serialOption(const std::string& serial) { return serial.empty() ? "" : "-s " + quoteArg(serial) + " "; }
 
 }  // namespace
 
@@ -66,28 +68,28 @@ namespace adbargs {
 std::string forward(const std::string& serial) {
     const std::string command =
         "forward tcp:" + std::to_string(kServiceHostPort) + " tcp:" + std::to_string(kServicePhonePort);
-    return serial.empty() ? command : serialOption(serial) + " " + command;
+    return serialOption(serial) + command;
 }
 std::string getprop(const std::string& serial, const char* property) {
-    return " " + serialOption(serial) + " shell  getprop  " + property;
+    return " " + serialOption(serial) + "shell  getprop  " + property;
 }
 std::string forceStop(const std::string& serial) {
-    return serialOption(serial) + " shell am force-stop " + kCompanionPackage;
+    return serialOption(serial) + "shell am force-stop " + kCompanionPackage;
 }
 std::string uninstall(const std::string& serial) {
-    return serialOption(serial) + " uninstall " + kCompanionPackage;
+    return serialOption(serial) + "uninstall " + kCompanionPackage;
 }
 std::string install(const std::string& serial, const std::string& apkPath) {
-    return serialOption(serial) + " install " + quoteArg(apkPath);
+    return serialOption(serial) + "install " + quoteArg(apkPath);
 }
 std::string startCompanion(const std::string& serial) {
-    return serialOption(serial) + " shell am start -n " + kCompanionPackage + "/" + kCompanionActivity;
+    return serialOption(serial) + "shell am start -n " + kCompanionPackage + "/" + kCompanionActivity;
 }
-std::string push(const std::string& localPath, const std::string& remotePath) {
-    return "push " + quoteArg(localPath) + " " + quoteArg(remotePath) + " ";
+std::string push(const std::string& serial, const std::string& localPath, const std::string& remotePath) {
+    return serialOption(serial) + "push " + quoteArg(localPath) + " " + quoteArg(remotePath) + " ";
 }
-std::string pull(const std::string& remotePath, const std::string& localPath) {
-    return "pull " + quoteArg(remotePath) + " " + quoteArg(localPath) + " ";
+std::string pull(const std::string& serial, const std::string& remotePath, const std::string& localPath) {
+    return serialOption(serial) + "pull " + quoteArg(remotePath) + " " + quoteArg(localPath) + " ";
 }
 
 }  // namespace adbargs

@@ -101,8 +101,10 @@ std::string forceStop(const std::string& serial);      // "-s <serial> shell am 
 std::string uninstall(const std::string& serial);      // "-s <serial> uninstall <package>"
 std::string install(const std::string& serial, const std::string& apkPath);
 std::string startCompanion(const std::string& serial); // "-s <serial> shell am start -n <package>/<activity>"
-std::string push(const std::string& localPath, const std::string& remotePath);
-std::string pull(const std::string& remotePath, const std::string& localPath);
+// Every device command names the current device ("" for none: adb then takes
+// the only one attached), as the forward does.
+std::string push(const std::string& serial, const std::string& localPath, const std::string& remotePath);
+std::string pull(const std::string& serial, const std::string& remotePath, const std::string& localPath);
 
 }  // namespace adbargs
 

@@ -4,18 +4,8 @@
 
 extern "C" {
 
-MOBREL_API int MobrelApi_Init(void) { return -1; }
-MOBREL_API int MobrelApi_UnInit(void) { return -1; }
 MOBREL_API int MobrelApi_CheckConnectDeviceToPC_Count(void) { return -1; }
 MOBREL_API int MobrelApi_CheckEnableUSBDebug(int) { return -1; }
-MOBREL_API int MobrelApi_CheckDeviceDetected(int) { return -1; }
-MOBREL_API int MobrelApi_ReadyTodoing(int) { return -1; }
-MOBREL_API int MobrelApi_GetAndroidDevicesInfo(MobrelDeviceInfo *, int) { return -1; }
-MOBREL_API int MobrelApi_CheckAndroidVersionAt44(void) { return -1; }
-MOBREL_API int MobrelApi_CheckItemisLoaded(int) { return -1; }
-MOBREL_API int MobrelApi_SetItemisUnLoaded(int) { return -1; }
-MOBREL_API int MobrelApi_getItemCurrentLoadedCount(unsigned int) { return -1; }
-MOBREL_API int MobrelApi_getItemTotalLoadedCount(unsigned int) { return -1; }
 MOBREL_API int MobrelApi_FlushPerson(void) { return -1; }
 MOBREL_API int MobrelApi_FlushSMS(void) { return -1; }
 MOBREL_API int MobrelApi_FlushCallHistory(void) { return -1; }

@@ -1,52 +1,65 @@
-// mobrelcheck: a self-check of the device-link core against the real adb.
-// It restarts the adb server, lists the devices and prints the raw list and
-// what the library parsed from it. It refuses to run without a private
+// mobrelcheck: a self-check of the device-link library against the real adb,
+// through its exports as the program uses them: detect the phone, bring it up,
+// print its facts and counts. It refuses to run without a private
 // ANDROID_ADB_SERVER_PORT, so that nobody's own adb server is restarted.
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <thread>
 
-#include "adb_devices.h"
-#include "capture.h"
-#include "commands.h"
-#include "runner.h"
-#include "workdir.h"
+#include "mobrelclient.h"
+
+namespace {
+
+// The text of a property as adb printed it, without its line end.
+std::string shown(const char* text) {
+    std::string s(text);
+    while (!s.empty() && (s.back() == '\n' || s.back() == '\r')) s.pop_back();
+    return s;
+}
+
+}  // namespace
 
 int main() {
-    using namespace mobrel;
     const char* port = std::getenv("ANDROID_ADB_SERVER_PORT");
     if (!port || !*port) {
         std::fprintf(stderr, "mobrelcheck: set ANDROID_ADB_SERVER_PORT to a private port (for example 5041)\n");
         return 2;
     }
-    if (!buildWorkDirectory()) {
-        std::fprintf(stderr, "mobrelcheck: no private temporary folder\n");
-        return 1;
+    MobrelApi_Init();
+    std::printf("adb server:   port %s\n", port);
+
+    // The server may list the phone a moment after it started: ask a few times.
+    int detected = -1;
+    for (int attempt = 0; attempt < 10 && detected != 0; ++attempt) {
+        detected = MobrelApi_CheckDeviceDetected(0);
+        if (detected != 0) std::this_thread::sleep_for(std::chrono::seconds(1));
     }
-    const std::string adb = adbPath();
-    std::printf("adb:            %s\n", adb.empty() ? "(not found)" : adb.c_str());
-    std::printf("work folder:    %s\n", workDirectory().c_str());
-    std::printf("adb server:     port %s\n", port);
+    std::printf("detection:    %d%s\n", detected,
+                detected == -2 ? " (allow USB debugging on the phone)" : detected == -1 ? " (no phone)" : "");
+    if (detected != 0) return 1;
 
-    std::printf("kill-server:    %d\n", runAdbLimited(adbargs::kKillServer));
-    std::printf("start-server:   %d\n", runAdbLimited(adbargs::kStartServer));
+    const int ready = MobrelApi_ReadyTodoing(0);
+    std::printf("bring-up:     %d\n", ready);
+    if (ready != 0) return 1;
 
-    const std::string capture = nextCapturePath();
-    std::remove(capture.c_str());
-    std::printf("devices:        %d (capture %s)\n", runAdbCapture(adbargs::kDevices, capture), capture.c_str());
-    std::string text;
-    if (!readCaptureFile(capture, text)) {
-        std::fprintf(stderr, "mobrelcheck: the device list could not be read\n");
-        return 1;
-    }
-    std::printf("--- adb devices said:\n%s---\n", text.c_str());
+    MobrelDeviceInfo info {};
+    MobrelApi_GetAndroidDevicesInfo(&info, 0);
+    std::printf("brand:        %s\nmodel:        %s\nandroid:      %s (4.4 or later: %d)\nserial:       %s\n",
+                shown(info.brand).c_str(), shown(info.model).c_str(), shown(info.androidVersion).c_str(),
+                MobrelApi_CheckAndroidVersionAt44(), shown(info.serial).c_str());
+    std::printf("memory:       %lld of %lld bytes free\n", static_cast<long long>(info.memAvail),
+                static_cast<long long>(info.memTotal));
+    std::printf("phone:        %lld of %lld bytes free\n", static_cast<long long>(info.phoneAvail),
+                static_cast<long long>(info.phoneTotal));
+    std::printf("sd card:      %lld of %lld bytes free\n", static_cast<long long>(info.sdAvail),
+                static_cast<long long>(info.sdTotal));
 
-    AdbDeviceTable table;
-    parseAdbDevices(text.c_str(), table);
-    std::printf("device lines:   %d\n", countAdbDevices(text.c_str()));
-    std::printf("parsed devices: %d\n", table.count);
-    for (int i = 0; i < table.count; ++i) {
-        std::printf("  [%d] serial \"%s\" state \"%s\"\n", i, table.entries[i].serial, table.entries[i].state);
+    static const char* const kCategories[] = {"contacts", "messages", "call log", "photos", "videos", "music"};
+    for (unsigned type = 0; type < 6; ++type) {
+        std::printf("%-13s %d\n", (std::string(kCategories[type]) + ":").c_str(),
+                    MobrelApi_getItemTotalLoadedCount(type));
     }
     return 0;
 }

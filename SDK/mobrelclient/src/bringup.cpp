@@ -1,0 +1,221 @@
+#include "bringup.h"
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "capture.h"
+#include "channel.h"
+#include "commands.h"
+#include "context.h"
+#include "exchange.h"
+#include "hex.h"
+#include "record.h"
+#include "runner.h"
+#include "workdir.h"
+
+namespace mobrel {
+
+namespace {
+
+constexpr int kFactsBuffer = 1024;
+constexpr size_t kPropertyFileLimit = 64;  // a property of 64 bytes or more is ignored
+
+// Copies text into a fixed field, cut to at most limit characters.
+template <size_t N>
+void copyField(char (&field)[N], const char* text, size_t limit = N - 1) {
+    const size_t length = strnlen(text, limit < N - 1 ? limit : N - 1);
+    std::memcpy(field, text, length);
+    field[length] = '\0';
+}
+
+// Runs one getprop capture into field, leaving it as it is when the query
+// fails, times out or prints 64 bytes or more. The text keeps its line end.
+template <size_t N>
+void queryProperty(const std::string& serial, const char* property, char (&field)[N]) {
+    const std::string capture = nextCapturePath();
+    std::remove(capture.c_str());
+    runAdbCapture(adbargs::getprop(serial, property), capture);
+    std::string text;
+    if (readCaptureFile(capture, text) && text.size() < kPropertyFileLimit) copyField(field, text.c_str());
+    std::remove(capture.c_str());
+}
+
+// The designed digit rule: every character adds its code minus '0' to ten
+// times the sum so far. Computed unsigned, so odd input wraps rather than overflows.
+int64_t plainDecimal(const char* text) {
+    uint64_t sum = 0;
+    for (const char* c = text; *c; ++c) sum = sum * 10 + static_cast<uint64_t>(static_cast<unsigned char>(*c) - '0');
+    return static_cast<int64_t>(sum);
+}
+
+// A count reply of a category that must be positive to count.
+int32_t positiveCount(const char* command) {
+    const IntReply reply = sendForInt(command);
+    return reply.bytes == 4 && reply.value > 0 ? reply.value : 0;
+}
+
+// The media count after the phone rebuilt its list; 0 when it did not.
+int32_t mediaCount(const char* rebuild, const char* count) {
+    if (sendForInt(rebuild).value != 0) return 0;
+    return sendForInt(count).value;
+}
+
+void warmCounts(LibraryContext& context) {
+    const IntReply contacts = sendForInt(cmd::kContactCount);
+    context.items[kContacts].total = contacts.bytes == 4 ? contacts.value : 0;
+    context.items[kMessages].total = positiveCount(cmd::kSmsCount);
+    context.items[kCallLog].total = positiveCount(cmd::kCallLogCount);
+    context.items[kPhotos].total = mediaCount(cmd::kFlushPhotoList, cmd::kPhotoCount);
+    context.items[kVideos].total = mediaCount(cmd::kFlushVideoList, cmd::kVideoCount);
+    context.items[kMusic].total = mediaCount(cmd::kFlushMusicList, cmd::kMusicCount);
+    context.appCount = sendForInt(cmd::kAppCount).value;
+    for (ItemProgress& item : context.items) item.loaded = 0;
+}
+
+}  // namespace
+
+int checkDeviceDetected(int index) {
+    LibraryContext& context = libraryContext();
+    const std::string capture = nextCapturePath();
+    std::remove(capture.c_str());
+    runAdbLimited(adbargs::kKillServer);
+    runAdbLimited(adbargs::kStartServer);
+
+    std::remove(capture.c_str());
+    runAdbCapture(adbargs::kDevices, capture);
+    std::string text;
+    if (!readCaptureFile(capture, text)) return -1;
+    AdbDeviceTable& table = context.deviceTable;
+    parseAdbDevices(text.c_str(), table);  // the capture stays in the work folder
+
+    if (index < 0 || index >= table.count || index >= kAdbDeviceSlots) return -1;
+    AdbDeviceEntry& entry = table.entries[index];
+    if (std::strcmp(entry.state, "device") != 0) return -2;
+
+    queryProperty(entry.serial, adbargs::kPropVersion, entry.scratch);
+    copyField(entry.androidVersion, entry.scratch);
+    queryProperty(entry.serial, adbargs::kPropModel, entry.model);
+    queryProperty(entry.serial, adbargs::kPropManufacturer, entry.manufacturer);
+    queryProperty(entry.serial, adbargs::kPropPda, entry.buildPda);
+    return 0;
+}
+
+int readyTodoing(int index) {
+    LibraryContext& context = libraryContext();
+    deleteTree(workDirectory());
+    makeDirsAlongPath(workDirectory());
+
+    context.currentDeviceIndex = -1;
+    context.currentSerial.clear();
+    if (index >= 0 && index < kAdbDeviceSlots) {
+        context.currentDeviceIndex = index;
+        context.currentSerial = context.deviceTable.entries[index].serial;
+        serviceChannel().setDeviceSerial(context.currentSerial);
+        closeServiceChannel();
+        openServiceChannel();
+    } else {
+        serviceChannel().setDeviceSerial("");  // no device chosen: adb takes the only one
+    }
+
+    const std::string& serial = context.currentSerial;
+    runAdbLimited(adbargs::forceStop(serial));
+    runAdbLimited(adbargs::uninstall(serial));
+    runAdbWait(adbargs::install(serial, adbDirectory() + "/" + adbargs::kCompanionApk));
+    runAdbWait(adbargs::startCompanion(serial));
+
+    int bytes = 0;
+    if (sendForText(cmd::kHello, 1024, &bytes) != cmd::kHelloReply || bytes <= 0) return -1;
+
+    char facts[kFactsBuffer + 1] = {};
+    if (SendCommandToAndroidServices(cmd::kDeviceFacts, facts, kFactsBuffer, nullptr, 0, 0) > 0) {
+        parseDeviceFacts(facts, context.facts);
+    }
+    warmCounts(context);
+    return 0;
+}
+
+void parseDeviceFacts(char* reply, MobrelDeviceInfo& facts) {
+    std::memset(&facts, 0, sizeof facts);
+    struct TextKey {
+        const char* key;
+        char* field;
+    };
+    const TextKey texts[] = {{"BRAND", facts.brand}, {"MODEL", facts.model},
+                             {"ANDROIDVERSION", facts.androidVersion}, {"SERIAL", facts.serial}};
+    struct NumberKey {
+        const char* key;
+        int64_t* field;
+    };
+    const NumberKey numbers[] = {{"MEMTOTAL", &facts.memTotal},     {"MEMAVAIL", &facts.memAvail},
+                                {"SDTOTAL", &facts.sdTotal},       {"SDAVAIL", &facts.sdAvail},
+                                {"PHONETOTAL", &facts.phoneTotal}, {"PHONEAVAIL", &facts.phoneAvail}};
+
+    RecordItem item;
+    char* pos = reply;
+    while (*pos) {
+        if (*pos == '.') {  // every item lands in the one record
+            ++pos;
+            continue;
+        }
+        pos = parseRecordItem(pos, item);
+        if (!item.key) break;
+        for (const TextKey& text : texts) {
+            if (std::strcmp(item.key, text.key) != 0) continue;
+            const std::string value = hexDecode(item.value);
+            const size_t length = strnlen(value.c_str(), 63);  // every text field holds at least 64
+            std::memcpy(text.field, value.data(), length);
+            text.field[length] = '\0';
+        }
+        for (const NumberKey& number : numbers) {
+            if (std::strcmp(item.key, number.key) == 0) *number.field = plainDecimal(item.value);
+        }
+    }
+}
+
+int getAndroidDevicesInfo(MobrelDeviceInfo* out, int index) {
+    if (!out || index < 0 || index >= kAdbDeviceSlots) return -1;
+    const LibraryContext& context = libraryContext();
+    const AdbDeviceEntry& entry = context.deviceTable.entries[index];
+    copyField(out->brand, entry.manufacturer);
+    copyField(out->serial, entry.serial);
+    copyField(out->model, entry.model);
+    copyField(out->androidVersion, entry.androidVersion);
+
+    // Facts from the companion app win over the adb properties where they are known.
+    const MobrelDeviceInfo& facts = context.facts;
+    if (facts.brand[0]) copyField(out->brand, facts.brand, 126);
+    if (facts.serial[0]) copyField(out->serial, facts.serial, 62);
+    if (facts.model[0]) copyField(out->model, facts.model, 62);
+    if (facts.androidVersion[0]) copyField(out->androidVersion, facts.androidVersion, 62);
+    if (facts.reserved[0]) copyField(out->reserved, facts.reserved, 62);
+    out->memTotal = facts.memTotal;
+    out->memAvail = facts.memAvail;
+    out->percentValue = facts.percentValue;
+    out->phoneTotal = facts.phoneTotal;
+    out->phoneAvail = facts.phoneAvail;
+    out->sdTotal = facts.sdTotal;
+    out->sdAvail = facts.sdAvail;
+    return 0;
+}
+
+int checkAndroidVersionAt44() { return versionAtLeast44(libraryContext().deviceTable.entries[0].androidVersion); }
+
+int versionAtLeast44(const char* version) {
+    int major = 0;
+    int minor = 0;
+    const char* c = version;
+    // Digits beyond a sane length are ignored, so a long text cannot overflow.
+    for (int digits = 0; *c && *c != '.'; ++c) {
+        if (*c >= '0' && *c <= '9' && digits++ < 6) major = major * 10 + (*c - '0');
+    }
+    if (*c == '.') {
+        ++c;
+        for (int digits = 0; *c && *c != '.'; ++c) {
+            if (*c >= '0' && *c <= '9' && digits++ < 6) minor = minor * 10 + (*c - '0');
+        }
+    }
+    return major * 10 + minor > 43 ? 1 : 0;
+}
+
+}  // namespace mobrel

@@ -1,0 +1,36 @@
+#include "context.h"
+
+#include <new>
+
+namespace mobrel {
+
+namespace {
+
+constexpr int kPageBufferSize = 5242880;
+constexpr int kPageBufferMinimum = 10240;
+
+}  // namespace
+
+LibraryContext::LibraryContext() {
+    for (int size = kPageBufferSize; size >= kPageBufferMinimum; size /= 2) {
+        pageBuffer = new (std::nothrow) char[size];
+        if (pageBuffer) {
+            pageBufferSize = size;
+            break;
+        }
+    }
+}
+
+LibraryContext& libraryContext() {
+    // Allocated once and never freed: pointers into it are handed out for the
+    // life of the process, also after MobrelApi_UnInit.
+    static LibraryContext* context = new LibraryContext();
+    return *context;
+}
+
+ItemProgress* itemProgress(int itemType) {
+    if (itemType < 0 || itemType >= kItemTypeCount) return nullptr;
+    return &libraryContext().items[itemType];
+}
+
+}  // namespace mobrel

@@ -1,0 +1,54 @@
+// The library context: what the exports share for the life of the process.
+// The record and media catalogues keep their lists in their own modules.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <mutex>
+#include <string>
+
+#include "adb_devices.h"
+#include "mobrelclient.h"
+
+namespace mobrel {
+
+// Item types of the counter exports.
+enum ItemType : int { kContacts = 0, kMessages = 1, kCallLog = 2, kPhotos = 3, kVideos = 4, kMusic = 5 };
+constexpr int kItemTypeCount = 6;
+
+// Progress of one category. The GUI polls these from other threads while a
+// flush runs, so each is a single atomic value.
+struct ItemProgress {
+    std::atomic<int32_t> total {0};    // count the phone reported, or records kept
+    std::atomic<int32_t> current {0};  // start of the next page, or number of the item being fetched
+    std::atomic<uint8_t> loaded {0};   // set when a flush starts
+};
+
+struct LibraryContext {
+    LibraryContext();
+    ~LibraryContext() = delete;  // lives for the process
+
+    // Detection writes the table; bring-up chooses the current device from it.
+    AdbDeviceTable deviceTable {};
+    int currentDeviceIndex = -1;
+    std::string currentSerial;  // "" when no device is chosen
+
+    // Device facts of the last bring-up that received them.
+    MobrelDeviceInfo facts {};
+    int32_t appCount = 0;
+
+    ItemProgress items[kItemTypeCount];
+
+    // One buffer for every page reply: 5 MiB, halved while the allocation fails,
+    // never below 10 KiB.
+    char* pageBuffer = nullptr;
+    int pageBufferSize = 0;
+};
+
+// Created by the first call (MobrelApi_Init makes that call); never destroyed.
+LibraryContext& libraryContext();
+
+// The progress of itemType, or nullptr when it is outside 0..5.
+ItemProgress* itemProgress(int itemType);
+
+}  // namespace mobrel
