@@ -41,6 +41,7 @@ bool parseFaults(const std::string& json, Faults& out) {
     readInt(root, "dropAfter", out.dropAfter);
     readString(root, "badCommand", out.badCommand);
     readString(root, "badReply", out.badReply);
+    readInt(root, "badAfter", out.badAfter);
     readBool(root, "noThumbnails", out.noThumbnails);
     readInt(root, "acceptDelayMs", out.acceptDelayMs);
     readBool(root, "neverAccept", out.neverAccept);
@@ -57,6 +58,7 @@ std::string faultsToJson(const Faults& f) {
     cJSON_AddNumberToObject(root, "dropAfter", f.dropAfter);
     cJSON_AddStringToObject(root, "badCommand", f.badCommand.c_str());
     cJSON_AddStringToObject(root, "badReply", f.badReply.c_str());
+    cJSON_AddNumberToObject(root, "badAfter", f.badAfter);
     cJSON_AddBoolToObject(root, "noThumbnails", f.noThumbnails);
     cJSON_AddNumberToObject(root, "acceptDelayMs", f.acceptDelayMs);
     cJSON_AddBoolToObject(root, "neverAccept", f.neverAccept);

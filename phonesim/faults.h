@@ -17,6 +17,7 @@ struct Faults {
     int dropAfter = 0;               // > 0: a companion connection is closed after this many commands
     std::string badCommand;          // command name (text before the first ':' or ';') whose reply is spoiled
     std::string badReply = "garbage";  // "garbage" (not the record format), "overlong" (length far beyond any buffer), "short" (1 byte)
+    int badAfter = 0;                // the bad command is answered well this many times after an install, then spoiled
     bool noThumbnails = false;       // thumbnail commands answer 1 and write no file
     int acceptDelayMs = 300;         // the simulated user accepts the messaging-app switch after this long
     bool neverAccept = false;        // ... or never

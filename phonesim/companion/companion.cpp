@@ -70,6 +70,7 @@ void Companion::reset() {
     std::lock_guard<std::mutex> lock(impl_->mutex);
     impl_->messagingApp = kSystemMessagingPackage;
     impl_->rolePending = false;
+    impl_->badCommandCount = 0;
     for (int k = 0; k < 3; ++k) {
         impl_->mediaLists[k].clear();
         impl_->mediaListBuilt[k] = false;
@@ -122,8 +123,9 @@ void Companion::serve(int fd) {
             outcome.bytes = framed("HELLO");
         } else {
             std::string body = impl_->handle(text);
-            outcome = !faults.badCommand.empty() && name == faults.badCommand ? spoiled(body, faults.badReply)
-                                                                               : Outcome{true, framed(body), false};
+            const bool bad = !faults.badCommand.empty() && name == faults.badCommand &&
+                             impl_->badCommandCount++ >= faults.badAfter;
+            outcome = bad ? spoiled(body, faults.badReply) : Outcome{true, framed(body), false};
         }
         if (!outcome.reply) continue;
         if (faults.delayMs > 0) {

@@ -98,6 +98,7 @@ struct Companion::Impl {
     // The app's own state, forgotten by reset().
     std::string messagingApp = kSystemMessagingPackage;
     bool rolePending = false;
+    std::atomic<int> badCommandCount{0};  // answers of the fault switches' bad command since the install
     std::chrono::steady_clock::time_point roleAcceptAt;
     std::vector<int64_t> mediaLists[3];
     bool mediaListBuilt[3] = {false, false, false};

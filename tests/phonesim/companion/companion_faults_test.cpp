@@ -109,6 +109,22 @@ TEST_F(FaultsTest, BadRepliesSpoilOnlyTheChosenCommand) {
     EXPECT_LT(rest.size(), 100u);
 }
 
+TEST_F(FaultsTest, BadAfterSpoilsTheCommandOnlyOnceItWasAnsweredEnough) {
+    Faults faults;
+    faults.badCommand = "getsmsPart10";
+    faults.badReply = "short";
+    faults.badAfter = 2;
+    setFaults(faults);
+    auto client = connect();
+    EXPECT_EQ(client->askRecords("getsmsPart10:0;").size(), 5u);
+    EXPECT_EQ(client->askRecords("getsmsPart10:5;").size(), 5u);
+    EXPECT_EQ(client->ask("getsmsPart10:10;")->size(), 1u);
+    auto retry = connect();  // a client's retry on a new connection fails too
+    EXPECT_EQ(retry->ask("getsmsPart10:10;")->size(), 1u);
+    companion->reset();  // a fresh install counts again
+    EXPECT_EQ(retry->askRecords("getsmsPart10:0;").size(), 5u);
+}
+
 TEST_F(FaultsTest, StopEndsEveryConnectionPromptly) {
     Faults faults;
     faults.handshake = "silent";
