@@ -6,6 +6,7 @@
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -215,6 +216,11 @@ bool PhoneSim::start(const SimOptions& options) {
     options_ = options;
     error_.clear();
 
+    // Port 25803 is fixed and every adb server probes the emulator ports, so runs
+    // from other builds or checkouts on this machine would meet ours: wait for them.
+    machineLock_ = ::open("/tmp/mobrel-phonesim.lock", O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    if (machineLock_ < 0 || ::flock(machineLock_, LOCK_EX) != 0) return fail("cannot take /tmp/mobrel-phonesim.lock");
+
     std::string pattern = (fs::temp_directory_path() / "phonesim-XXXXXX").string();
     if (!::mkdtemp(pattern.data())) return fail("cannot make a temporary folder");
     root_ = pattern;
@@ -335,6 +341,8 @@ void PhoneSim::stop() {
     restoreEnv();
     root_.clear();
     port_ = serverPort_ = 0;
+    if (machineLock_ >= 0) ::close(machineLock_);  // releases the lock
+    machineLock_ = -1;
 }
 
 std::vector<pid_t> PhoneSim::serverPids() const {

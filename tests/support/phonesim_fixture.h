@@ -104,6 +104,7 @@ private:
     int serverPort_ = 0;
     pid_t phonePid_ = -1;
     int phoneOut_ = -1;  // phonesim's stdout, kept open until it ends
+    int machineLock_ = -1;  // held from start to stop: one phonesim run on this machine at a time
     bool started_ = false;
     std::string error_;
     std::vector<std::pair<std::string, std::optional<std::string>>> savedEnv_;
