@@ -1,6 +1,7 @@
 // Fault switches that make the simulated phone misbehave on request.
 // They live in <state>/faults.json so that a test can flip them while phonesim
-// runs; the file is read again whenever its modification time changes.
+// runs; the file is small and read again for every question, so two writes in
+// quick succession are never mistaken for one.
 #pragma once
 
 #include <filesystem>
@@ -37,9 +38,6 @@ public:
 private:
     std::filesystem::path file_;
     std::mutex mutex_;
-    Faults cached_;
-    std::filesystem::file_time_type stamp_{};
-    bool haveStamp_ = false;
 };
 
 }  // namespace phonesim

@@ -1,18 +1,22 @@
 // phonesim: a simulated Android phone that the real adb sees as an emulator.
 //
 //   phonesim --state DIR [--port N] [--dataset small|large] [--profile modern|legacy]
-//            [--prop KEY=VALUE]... [--adb-port N] [--fault KEY=VALUE]...
+//            [--prop KEY=VALUE]... [--adb-port N] [--fault KEY=VALUE]... [--parent-pid PID]
 //
 // Runs until SIGTERM or SIGINT.
 #include <cjson/cJSON.h>
 #include <signal.h>
+#include <unistd.h>
 
+#include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <iostream>
 #include <string>
 #include <system_error>
+#include <thread>
 #include <vector>
 
 #include "adb/listener.h"
@@ -26,7 +30,7 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: phonesim --state DIR [--port N] [--dataset small|large] [--profile modern|legacy]\n"
-    "                [--prop KEY=VALUE]... [--adb-port N] [--fault KEY=VALUE]...\n";
+    "                [--prop KEY=VALUE]... [--adb-port N] [--fault KEY=VALUE]... [--parent-pid PID]\n";
 
 struct Options {
     fs::path state;
@@ -36,12 +40,19 @@ struct Options {
     std::string profile = "modern";
     std::vector<std::pair<std::string, std::string>> props;
     std::vector<std::pair<std::string, std::string>> faults;
+    int parentPid = 0;  // > 0: stop when that process is gone (tests pass their own PID)
 };
 
 bool parsePort(const std::string& text, int& out) {
     if (text.empty() || text.size() > 5 || text.find_first_not_of("0123456789") != std::string::npos) return false;
     out = std::atoi(text.c_str());
     return out > 0 && out < 65536;
+}
+
+bool parsePid(const std::string& text, int& out) {
+    if (text.empty() || text.size() > 9 || text.find_first_not_of("0123456789") != std::string::npos) return false;
+    out = std::atoi(text.c_str());
+    return out > 0;
 }
 
 bool parsePair(const std::string& text, std::vector<std::pair<std::string, std::string>>& out) {
@@ -75,6 +86,8 @@ bool parseOptions(int argc, char** argv, Options& o, std::string& error) {
             ok = parsePair(value, o.props);
         } else if (arg == "--fault") {
             ok = parsePair(value, o.faults);
+        } else if (arg == "--parent-pid") {
+            ok = parsePid(value, o.parentPid);
         } else {
             error = "unknown option " + arg;
             return false;
@@ -173,6 +186,13 @@ int main(int argc, char** argv) {
         return fail("cannot listen on 127.0.0.1:" + std::to_string(options.port) + ": " + error);
     }
     listener.start();
+    if (options.parentPid > 0) {
+        // A test that crashed must not leave its phone behind.
+        std::thread([parent = options.parentPid] {
+            while (::kill(parent, 0) == 0 || errno != ESRCH) std::this_thread::sleep_for(std::chrono::milliseconds(500));
+            ::kill(::getpid(), SIGTERM);
+        }).detach();
+    }
     std::cout << "phonesim: listening on 127.0.0.1:" << options.port << std::endl;
     // A server that is already running only learns of a new emulator this way.
     adb::registerWithServer(serverPort(options), options.port);

@@ -13,6 +13,7 @@
 
 #include <chrono>
 #include <cjson/cJSON.h>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <random>
@@ -103,6 +104,10 @@ bool endChild(pid_t pid, int graceMs) {
     ::kill(pid, SIGKILL);
     waitChild(pid, 10000, exited);
     return false;
+}
+
+void clearLockFile(int fd) {
+    if (::ftruncate(fd, 0) != 0) std::fprintf(stderr, "phonesim kit: cannot clear the lock file\n");
 }
 
 std::string readCmdline(const fs::path& file) {
@@ -220,6 +225,7 @@ bool PhoneSim::start(const SimOptions& options) {
     // from other builds or checkouts on this machine would meet ours: wait for them.
     machineLock_ = ::open("/tmp/mobrel-phonesim.lock", O_RDWR | O_CREAT | O_CLOEXEC, 0666);
     if (machineLock_ < 0 || ::flock(machineLock_, LOCK_EX) != 0) return fail("cannot take /tmp/mobrel-phonesim.lock");
+    stopLeftoverServers();
 
     std::string pattern = (fs::temp_directory_path() / "phonesim-XXXXXX").string();
     if (!::mkdtemp(pattern.data())) return fail("cannot make a temporary folder");
@@ -259,14 +265,39 @@ bool PhoneSim::start(const SimOptions& options) {
     if (options_.serverFirst && adb({"start-server"}).exitCode != 0) return fail("adb start-server failed");
     if (!startPhone()) return false;
     if (!options_.serverFirst && adb({"start-server"}).exitCode != 0) return fail("adb start-server failed");
+    recordServers();
     if (!waitForState(expectedState())) {
         return fail("adb does not list " + serial() + " as " + expectedState() + " (now: \"" + deviceState() + "\")");
     }
     return true;
 }
 
+// The lock file names the adb servers of the run that holds it. A run that
+// crashed could not stop its server, which would keep port 25803 forwarded;
+// whoever takes the lock next stops it by that PID.
+void PhoneSim::recordServers() {
+    std::string pids;
+    for (pid_t pid : serverPids()) pids += std::to_string(pid) + "\n";
+    clearLockFile(machineLock_);
+    if (::pwrite(machineLock_, pids.data(), pids.size(), 0) != static_cast<ssize_t>(pids.size())) {
+        std::fprintf(stderr, "phonesim kit: cannot record the adb server in the lock file\n");
+    }
+}
+
+void PhoneSim::stopLeftoverServers() {
+    char text[256] = {};
+    const ssize_t n = ::pread(machineLock_, text, sizeof text - 1, 0);
+    std::istringstream lines(std::string(text, n > 0 ? static_cast<size_t>(n) : 0));
+    for (pid_t pid = 0; lines >> pid;) {
+        const std::string cmdline = readCmdline("/proc/" + std::to_string(pid) + "/cmdline");
+        if (cmdline.find(std::string("\0fork-server\0", 13)) != std::string::npos) ::kill(pid, SIGKILL);
+    }
+    clearLockFile(machineLock_);
+}
+
 bool PhoneSim::startPhone() {
-    std::vector<std::string> argv{(binDir() / "phonesim").string(), "--state", statePath().string(),
+    std::vector<std::string> argv{(binDir() / "phonesim").string(), "--parent-pid", std::to_string(::getpid()),
+                                  "--state", statePath().string(),
                                   "--port", std::to_string(port_), "--adb-port", std::to_string(serverPort_),
                                   "--profile", options_.profile};
     if (!options_.dataset.empty()) {
@@ -341,7 +372,10 @@ void PhoneSim::stop() {
     restoreEnv();
     root_.clear();
     port_ = serverPort_ = 0;
-    if (machineLock_ >= 0) ::close(machineLock_);  // releases the lock
+    if (machineLock_ >= 0) {
+        clearLockFile(machineLock_);  // nothing of ours is left to stop
+        ::close(machineLock_);  // releases the lock
+    }
     machineLock_ = -1;
 }
 

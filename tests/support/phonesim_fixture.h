@@ -97,6 +97,8 @@ private:
     void setEnv(const char* name, const std::optional<std::string>& value);
     void restoreEnv();
     std::string expectedState() const;
+    void recordServers();
+    void stopLeftoverServers();
 
     SimOptions options_;
     std::filesystem::path root_;
