@@ -1,9 +1,11 @@
 #include "bringup.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
 
+#include "adb_devices.h"
 #include "capture.h"
 #include "channel.h"
 #include "commands.h"
@@ -12,6 +14,7 @@
 #include "hex.h"
 #include "record.h"
 #include "runner.h"
+#include "usb_watch.h"
 #include "workdir.h"
 
 namespace mobrel {
@@ -61,6 +64,17 @@ int32_t mediaCount(const char* rebuild, const char* count) {
     return sendForInt(count).value;
 }
 
+// The digits of a version text up to the next '.' or the end, other characters
+// ignored; c is left there. Held below a bound, so no text overflows it.
+int versionNumber(const char*& c) {
+    constexpr int kBound = 1000000;
+    int number = 0;
+    for (; *c && *c != '.'; ++c) {
+        if (*c >= '0' && *c <= '9') number = std::min(number * 10 + (*c - '0'), kBound);
+    }
+    return number;
+}
+
 void warmCounts(LibraryContext& context) {
     const IntReply contacts = sendForInt(cmd::kContactCount);
     context.items[kContacts].total = contacts.bytes == 4 ? contacts.value : 0;
@@ -74,6 +88,18 @@ void warmCounts(LibraryContext& context) {
 }
 
 }  // namespace
+
+int checkConnectDeviceToPcCount() {
+    if (usbWatch().rescan() > 0) return 1;
+    const std::string capture = countCapturePath();
+    std::remove(capture.c_str());
+    runAdbCapture(adbargs::kDevices, capture);
+    std::string text;
+    if (!readCaptureFile(capture, text)) return -1;
+    const int devices = countAdbDevices(text.c_str());
+    std::remove(capture.c_str());
+    return devices > 0 ? 1 : 0;
+}
 
 int checkDeviceDetected(int index) {
     LibraryContext& context = libraryContext();
@@ -202,19 +228,9 @@ int getAndroidDevicesInfo(MobrelDeviceInfo* out, int index) {
 int checkAndroidVersionAt44() { return versionAtLeast44(libraryContext().deviceTable.entries[0].androidVersion); }
 
 int versionAtLeast44(const char* version) {
-    int major = 0;
-    int minor = 0;
     const char* c = version;
-    // Digits beyond a sane length are ignored, so a long text cannot overflow.
-    for (int digits = 0; *c && *c != '.'; ++c) {
-        if (*c >= '0' && *c <= '9' && digits++ < 6) major = major * 10 + (*c - '0');
-    }
-    if (*c == '.') {
-        ++c;
-        for (int digits = 0; *c && *c != '.'; ++c) {
-            if (*c >= '0' && *c <= '9' && digits++ < 6) minor = minor * 10 + (*c - '0');
-        }
-    }
+    const int major = versionNumber(c);
+    const int minor = *c == '.' ? versionNumber(++c) : 0;
     return major * 10 + minor > 43 ? 1 : 0;
 }
 
