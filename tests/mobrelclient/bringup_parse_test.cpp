@@ -12,11 +12,17 @@ using namespace mobrel;
 
 namespace {
 
+// The record is byte-packed and may lie at any address (in the library context
+// it does): parse into one at an odd address. Its numbers are read by value
+// (int64_t{...}), never bound to a reference.
 MobrelDeviceInfo parsed(std::string reply) {
-    MobrelDeviceInfo facts;
-    std::memset(&facts, 0x5A, sizeof facts);  // whatever an earlier bring-up left
-    parseDeviceFacts(&reply[0], facts);
-    return facts;
+    alignas(8) char storage[sizeof(MobrelDeviceInfo) + 1];
+    auto* facts = reinterpret_cast<MobrelDeviceInfo*>(storage + 1);
+    std::memset(facts, 0x5A, sizeof *facts);  // whatever an earlier bring-up left
+    parseDeviceFacts(&reply[0], *facts);
+    MobrelDeviceInfo copy;
+    std::memcpy(&copy, facts, sizeof copy);
+    return copy;
 }
 
 std::string hexItem(const char* key, const std::string& text) { return std::string(key) + ":" + hexEncode(text) + ";"; }
@@ -51,14 +57,14 @@ TEST(ParseDeviceFacts, TextsAreHexNumbersArePlainDigits) {
     EXPECT_STREQ(facts.model, "SimPhone 10");
     EXPECT_STREQ(facts.androidVersion, "10");
     EXPECT_STREQ(facts.serial, "QSIM0000554");
-    EXPECT_EQ(facts.memTotal, 3917438976LL);
-    EXPECT_EQ(facts.memAvail, 1642323968LL);
-    EXPECT_EQ(facts.sdTotal, 53687091200LL);
-    EXPECT_EQ(facts.sdAvail, 53685464757LL);
-    EXPECT_EQ(facts.phoneTotal, 53687091200LL);
-    EXPECT_EQ(facts.phoneAvail, 31138512896LL);
+    EXPECT_EQ(int64_t{facts.memTotal}, 3917438976LL);
+    EXPECT_EQ(int64_t{facts.memAvail}, 1642323968LL);
+    EXPECT_EQ(int64_t{facts.sdTotal}, 53687091200LL);
+    EXPECT_EQ(int64_t{facts.sdAvail}, 53685464757LL);
+    EXPECT_EQ(int64_t{facts.phoneTotal}, 53687091200LL);
+    EXPECT_EQ(int64_t{facts.phoneAvail}, 31138512896LL);
     // Not sent, so cleared: the record starts from zero.
-    EXPECT_EQ(facts.percentValue, 0);
+    EXPECT_EQ(int32_t{facts.percentValue}, 0);
     EXPECT_EQ(facts.reserved[0], '\0');
 }
 
@@ -68,8 +74,8 @@ TEST(ParseDeviceFacts, AllItemsLandInOneRecord) {
                                           hexItem("MODEL", "M") + ".." + hexItem("BRAND", "second") + ".");
     EXPECT_STREQ(facts.brand, "second");
     EXPECT_STREQ(facts.model, "M");
-    EXPECT_EQ(facts.memTotal, 100);
-    EXPECT_EQ(facts.memAvail, 0);
+    EXPECT_EQ(int64_t{facts.memTotal}, 100);
+    EXPECT_EQ(int64_t{facts.memAvail}, 0);
 }
 
 TEST(ParseDeviceFacts, LongTextsAreCutAndOddInputIsContained) {
@@ -79,7 +85,7 @@ TEST(ParseDeviceFacts, LongTextsAreCutAndOddInputIsContained) {
     EXPECT_EQ(std::string(facts.brand), std::string(63, 'B'));
     EXPECT_STREQ(facts.model, "ab");
     EXPECT_STREQ(facts.serial, "p") << "a lone digit is the high nibble";
-    EXPECT_EQ(facts.phoneTotal, 12 * 10 + ('a' - '0')) << "every character counts as its code minus '0'";
-    EXPECT_NE(facts.memAvail, 0) << "a number too long wraps, it does not trap";
+    EXPECT_EQ(int64_t{facts.phoneTotal}, 12 * 10 + ('a' - '0')) << "every character counts as its code minus '0'";
+    EXPECT_NE(int64_t{facts.memAvail}, 0) << "a number too long wraps, it does not trap";
     EXPECT_STREQ(facts.androidVersion, "") << "an item without its \";\" is not read";
 }

@@ -141,6 +141,7 @@ const Hardware kLegacy {1010532352LL, 402653184LL, 1073741824LL, 612368384LL, 78
 
 // Bring-up succeeded: the facts are the companion's, the counts the store's, no
 // category is loaded yet.
+// The record is byte-packed: its numbers are read by value, never bound to a reference.
 void expectBroughtUp(const PhoneSim& sim, const phonesim::Profile& profile, const Hardware& hardware) {
     MobrelDeviceInfo info {};
     ASSERT_EQ(MobrelApi_GetAndroidDevicesInfo(&info, 0), 0);
@@ -149,13 +150,13 @@ void expectBroughtUp(const PhoneSim& sim, const phonesim::Profile& profile, cons
     EXPECT_EQ(std::string(info.androidVersion), profile.property("ro.build.version.release"));
     EXPECT_EQ(std::string(info.serial), profile.property("ro.serialno"));
     EXPECT_EQ(info.reserved[0], '\0');
-    EXPECT_EQ(info.memTotal, hardware.memTotal);
-    EXPECT_EQ(info.memAvail, hardware.memAvail);
-    EXPECT_EQ(info.percentValue, 0);
-    EXPECT_EQ(info.phoneTotal, hardware.phoneTotal);
-    EXPECT_EQ(info.phoneAvail, hardware.phoneAvail);
-    EXPECT_EQ(info.sdTotal, hardware.sdTotal);
-    EXPECT_EQ(info.sdAvail, hardware.sdTotal - bytesUnder(sim.sdcardPath()));
+    EXPECT_EQ(int64_t{info.memTotal}, hardware.memTotal);
+    EXPECT_EQ(int64_t{info.memAvail}, hardware.memAvail);
+    EXPECT_EQ(int32_t{info.percentValue}, 0);
+    EXPECT_EQ(int64_t{info.phoneTotal}, hardware.phoneTotal);
+    EXPECT_EQ(int64_t{info.phoneAvail}, hardware.phoneAvail);
+    EXPECT_EQ(int64_t{info.sdTotal}, hardware.sdTotal);
+    EXPECT_EQ(int64_t{info.sdAvail}, hardware.sdTotal - bytesUnder(sim.sdcardPath()));
 
     const StoreCounts store = storeCounts(sim);
     for (int type = 0; type < 6; ++type) {
@@ -189,7 +190,7 @@ TEST(DeviceDetection, ListsThePhoneAndReadsItsProperties) {
     EXPECT_STREQ(info.model, "SimPhone 10\n");
     EXPECT_STREQ(info.androidVersion, "10\n");
     EXPECT_EQ(std::string(info.serial), sim.serial());
-    EXPECT_EQ(info.memTotal, 0);
+    EXPECT_EQ(int64_t{info.memTotal}, 0);
     EXPECT_EQ(MobrelApi_CheckAndroidVersionAt44(), 1);
 }
 

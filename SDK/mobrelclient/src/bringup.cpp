@@ -1,6 +1,7 @@
 #include "bringup.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -169,13 +170,16 @@ void parseDeviceFacts(char* reply, MobrelDeviceInfo& facts) {
     };
     const TextKey texts[] = {{"BRAND", facts.brand}, {"MODEL", facts.model},
                              {"ANDROIDVERSION", facts.androidVersion}, {"SERIAL", facts.serial}};
+    // The record is byte-packed, so its numbers may sit at any address: they are
+    // copied in by offset, never stored through an int64_t pointer.
     struct NumberKey {
         const char* key;
-        int64_t* field;
+        size_t offset;
     };
-    const NumberKey numbers[] = {{"MEMTOTAL", &facts.memTotal},     {"MEMAVAIL", &facts.memAvail},
-                                {"SDTOTAL", &facts.sdTotal},       {"SDAVAIL", &facts.sdAvail},
-                                {"PHONETOTAL", &facts.phoneTotal}, {"PHONEAVAIL", &facts.phoneAvail}};
+    const NumberKey numbers[] = {
+        {"MEMTOTAL", offsetof(MobrelDeviceInfo, memTotal)},     {"MEMAVAIL", offsetof(MobrelDeviceInfo, memAvail)},
+        {"SDTOTAL", offsetof(MobrelDeviceInfo, sdTotal)},       {"SDAVAIL", offsetof(MobrelDeviceInfo, sdAvail)},
+        {"PHONETOTAL", offsetof(MobrelDeviceInfo, phoneTotal)}, {"PHONEAVAIL", offsetof(MobrelDeviceInfo, phoneAvail)}};
 
     RecordItem item;
     char* pos = reply;
@@ -194,7 +198,9 @@ void parseDeviceFacts(char* reply, MobrelDeviceInfo& facts) {
             text.field[length] = '\0';
         }
         for (const NumberKey& number : numbers) {
-            if (std::strcmp(item.key, number.key) == 0) *number.field = plainDecimal(item.value);
+            if (std::strcmp(item.key, number.key) != 0) continue;
+            const int64_t value = plainDecimal(item.value);
+            std::memcpy(reinterpret_cast<char*>(&facts) + number.offset, &value, sizeof value);
         }
     }
 }
