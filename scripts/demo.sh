@@ -61,7 +61,8 @@ fi
 work=$(mktemp -d "${TMPDIR:-/tmp}/mobrel-demo-XXXXXX")
 sim_pid=
 cleanup() {
-    trap - EXIT INT TERM
+    trap - EXIT
+    trap '' INT TERM  # a second Ctrl-C does not cut the cleanup short
     adb kill-server >/dev/null 2>&1 || true
     for _ in $(seq 1 50); do
         [ -z "$(server_pids)" ] && break
