@@ -1,9 +1,12 @@
 #include "bringup.h"
 
+#include <algorithm>
+#include <cstddef>
 #include <cstdio>
 #include <cstring>
 #include <string>
 
+#include "adb_devices.h"
 #include "capture.h"
 #include "channel.h"
 #include "commands.h"
@@ -12,6 +15,7 @@
 #include "hex.h"
 #include "record.h"
 #include "runner.h"
+#include "usb_watch.h"
 #include "workdir.h"
 
 namespace mobrel {
@@ -61,6 +65,17 @@ int32_t mediaCount(const char* rebuild, const char* count) {
     return sendForInt(count).value;
 }
 
+// The digits of a version text up to the next '.' or the end, other characters
+// ignored; c is left there. Held below a bound, so no text overflows it.
+int versionNumber(const char*& c) {
+    constexpr int kBound = 1000000;
+    int number = 0;
+    for (; *c && *c != '.'; ++c) {
+        if (*c >= '0' && *c <= '9') number = std::min(number * 10 + (*c - '0'), kBound);
+    }
+    return number;
+}
+
 void warmCounts(LibraryContext& context) {
     const IntReply contacts = sendForInt(cmd::kContactCount);
     context.items[kContacts].total = contacts.bytes == 4 ? contacts.value : 0;
@@ -74,6 +89,18 @@ void warmCounts(LibraryContext& context) {
 }
 
 }  // namespace
+
+int checkConnectDeviceToPcCount() {
+    if (usbWatch().rescan() > 0) return 1;
+    const std::string capture = countCapturePath();
+    std::remove(capture.c_str());
+    runAdbCapture(adbargs::kDevices, capture);
+    std::string text;
+    if (!readCaptureFile(capture, text)) return -1;
+    const int devices = countAdbDevices(text.c_str());
+    std::remove(capture.c_str());
+    return devices > 0 ? 1 : 0;
+}
 
 int checkDeviceDetected(int index) {
     LibraryContext& context = libraryContext();
@@ -143,13 +170,16 @@ void parseDeviceFacts(char* reply, MobrelDeviceInfo& facts) {
     };
     const TextKey texts[] = {{"BRAND", facts.brand}, {"MODEL", facts.model},
                              {"ANDROIDVERSION", facts.androidVersion}, {"SERIAL", facts.serial}};
+    // The record is byte-packed, so its numbers may sit at any address: they are
+    // copied in by offset, never stored through an int64_t pointer.
     struct NumberKey {
         const char* key;
-        int64_t* field;
+        size_t offset;
     };
-    const NumberKey numbers[] = {{"MEMTOTAL", &facts.memTotal},     {"MEMAVAIL", &facts.memAvail},
-                                {"SDTOTAL", &facts.sdTotal},       {"SDAVAIL", &facts.sdAvail},
-                                {"PHONETOTAL", &facts.phoneTotal}, {"PHONEAVAIL", &facts.phoneAvail}};
+    const NumberKey numbers[] = {
+        {"MEMTOTAL", offsetof(MobrelDeviceInfo, memTotal)},     {"MEMAVAIL", offsetof(MobrelDeviceInfo, memAvail)},
+        {"SDTOTAL", offsetof(MobrelDeviceInfo, sdTotal)},       {"SDAVAIL", offsetof(MobrelDeviceInfo, sdAvail)},
+        {"PHONETOTAL", offsetof(MobrelDeviceInfo, phoneTotal)}, {"PHONEAVAIL", offsetof(MobrelDeviceInfo, phoneAvail)}};
 
     RecordItem item;
     char* pos = reply;
@@ -168,7 +198,9 @@ void parseDeviceFacts(char* reply, MobrelDeviceInfo& facts) {
             text.field[length] = '\0';
         }
         for (const NumberKey& number : numbers) {
-            if (std::strcmp(item.key, number.key) == 0) *number.field = plainDecimal(item.value);
+            if (std::strcmp(item.key, number.key) != 0) continue;
+            const int64_t value = plainDecimal(item.value);
+            std::memcpy(reinterpret_cast<char*>(&facts) + number.offset, &value, sizeof value);
         }
     }
 }
@@ -202,19 +234,9 @@ int getAndroidDevicesInfo(MobrelDeviceInfo* out, int index) {
 int checkAndroidVersionAt44() { return versionAtLeast44(libraryContext().deviceTable.entries[0].androidVersion); }
 
 int versionAtLeast44(const char* version) {
-    int major = 0;
-    int minor = 0;
     const char* c = version;
-    // Digits beyond a sane length are ignored, so a long text cannot overflow.
-    for (int digits = 0; *c && *c != '.'; ++c) {
-        if (*c >= '0' && *c <= '9' && digits++ < 6) major = major * 10 + (*c - '0');
-    }
-    if (*c == '.') {
-        ++c;
-        for (int digits = 0; *c && *c != '.'; ++c) {
-            if (*c >= '0' && *c <= '9' && digits++ < 6) minor = minor * 10 + (*c - '0');
-        }
-    }
+    const int major = versionNumber(c);
+    const int minor = *c == '.' ? versionNumber(++c) : 0;
     return major * 10 + minor > 43 ? 1 : 0;
 }
 

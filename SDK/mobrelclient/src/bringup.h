@@ -1,10 +1,15 @@
-// Detection and bring-up: find the phone through adb, read its properties,
-// reinstall and start the companion app, shake hands and warm the counts.
+// Presence, detection and bring-up: see that a phone is attached, find it
+// through adb, read its properties, reinstall and start the companion app,
+// shake hands and warm the counts.
 #pragma once
 
 #include "mobrelclient.h"
 
 namespace mobrel {
+
+// 1 when a phone is present: a known phone among the USB devices, else any
+// device line of "adb devices"; 0 when none; -1 when adb's list could not be read.
+int checkConnectDeviceToPcCount();
 
 // 0 when adb lists a device at index in the state "device" (its properties
 // are then read into the device table); -2 when it is listed in another state;

@@ -1,9 +1,10 @@
-// Exports of start-up, detection, bring-up and the loaded-item counters.
+// Exports of start-up, presence, detection, bring-up and the loaded-item counters.
 #include <mutex>
 
 #include "bringup.h"
 #include "context.h"
 #include "mobrelclient.h"
+#include "usb_watch.h"
 #include "workdir.h"
 
 using namespace mobrel;
@@ -16,13 +17,19 @@ MOBREL_API int MobrelApi_Init(void) {
     static std::once_flag once;
     std::call_once(once, [] {
         buildWorkDirectory();
+        usbWatch().startWatcher();  // its result is logged, not reported
         adbDirectory();
         libraryContext();
     });
     return 0;
 }
 
+// Releases nothing: the watcher, the context and the records handed out live on.
 MOBREL_API int MobrelApi_UnInit(void) { return 0; }
+
+MOBREL_API int MobrelApi_CheckConnectDeviceToPC_Count(void) { return checkConnectDeviceToPcCount(); }
+
+MOBREL_API int MobrelApi_CheckEnableUSBDebug(int index) { return usbWatch().adbFlag(index); }
 
 MOBREL_API int MobrelApi_CheckDeviceDetected(int index) { return checkDeviceDetected(index); }
 

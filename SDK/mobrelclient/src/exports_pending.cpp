@@ -4,8 +4,6 @@
 
 extern "C" {
 
-MOBREL_API int MobrelApi_CheckConnectDeviceToPC_Count(void) { return -1; }
-MOBREL_API int MobrelApi_CheckEnableUSBDebug(int) { return -1; }
 MOBREL_API int MobrelApi_FlushPerson(void) { return -1; }
 MOBREL_API int MobrelApi_FlushSMS(void) { return -1; }
 MOBREL_API int MobrelApi_FlushCallHistory(void) { return -1; }

@@ -1,6 +1,6 @@
 // mobrelcheck: a self-check of the device-link library against the real adb,
-// through its exports as the program uses them: detect the phone, bring it up,
-// print its facts and counts. It refuses to run without a private
+// through its exports as the program uses them: see that a phone is present,
+// detect it, bring it up, print its facts and counts. It refuses to run without a private
 // ANDROID_ADB_SERVER_PORT, so that nobody's own adb server is restarted.
 #include <chrono>
 #include <cstdio>
@@ -30,7 +30,17 @@ int main() {
     MobrelApi_Init();
     std::printf("adb server:   port %s\n", port);
 
-    // The server may list the phone a moment after it started: ask a few times.
+    // As the connection screen does: wait for a phone, then detect it. The server
+    // may list the phone a moment after it started, so each is asked a few times.
+    int present = 0;
+    for (int attempt = 0; attempt < 10 && present != 1; ++attempt) {
+        present = MobrelApi_CheckConnectDeviceToPC_Count();
+        if (present != 1) std::this_thread::sleep_for(std::chrono::seconds(1));
+    }
+    std::printf("presence:     %d%s\n", present,
+                present == 0 ? " (no phone)" : present == -1 ? " (adb's device list unreadable)" : "");
+    if (present != 1) return 1;
+
     int detected = -1;
     for (int attempt = 0; attempt < 10 && detected != 0; ++attempt) {
         detected = MobrelApi_CheckDeviceDetected(0);

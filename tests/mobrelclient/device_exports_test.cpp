@@ -1,0 +1,345 @@
+// Presence, detection and bring-up through the shared library's exports, as the
+// program calls them, against phonesim behind the real adb.
+//
+// The library is initialised once for the whole process (as in the program),
+// with its work folder in a private folder of this test; every test starts its
+// own phonesim and adb server. The first test runs before any bring-up of the
+// process, so no device facts are cached yet.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "mobrelclient.h"
+#include "phonesim_fixture.h"
+#include "profile.h"
+#include "store/content_store.h"
+
+namespace fs = std::filesystem;
+using mobreltest::PhoneSim;
+using mobreltest::SimOptions;
+
+namespace {
+
+fs::path& testRoot() {
+    static fs::path root;
+    return root;
+}
+
+fs::path workFolder() { return testRoot() / "run" / "Tolvane" / "mobrel"; }
+
+// Gives the library private folders, then starts it as the program does.
+class LibraryEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override {
+        std::string pattern = (fs::temp_directory_path() / "mobrel-device-XXXXXX").string();
+        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+        testRoot() = pattern;
+        fs::create_directories(testRoot() / "home");
+        fs::create_directory(testRoot() / "run");
+        fs::permissions(testRoot() / "run", fs::perms::owner_all);
+        ::setenv("HOME", (testRoot() / "home").c_str(), 1);
+        ::setenv("XDG_CONFIG_HOME", (testRoot() / "home").c_str(), 1);
+        ::setenv("XDG_RUNTIME_DIR", (testRoot() / "run").c_str(), 1);
+        ASSERT_EQ(MobrelApi_Init(), 0);
+    }
+    void TearDown() override {
+        std::error_code ec;
+        fs::remove_all(testRoot(), ec);
+    }
+};
+
+[[maybe_unused]] ::testing::Environment* const kEnvironment =
+    ::testing::AddGlobalTestEnvironment(new LibraryEnvironment);
+
+using Clock = std::chrono::steady_clock;
+
+// Starts phonesim and makes sure adb sees no other phone: the exports address
+// devices by their place in adb's list. (A phonesim of another run on a lower
+// emulator port would be listed too.)
+void startAlone(PhoneSim& sim, const SimOptions& options) {
+    ASSERT_TRUE(sim.start(options)) << sim.error();
+    const std::string list = sim.adb({"devices"}).out;
+    size_t devices = 0;
+    for (size_t at = list.find('\t'); at != std::string::npos; at = list.find('\t', at + 1)) ++devices;
+    ASSERT_EQ(devices, 1u) << "adb lists other phones as well:\n" << list;
+}
+
+// Detection as the connection screen repeats it: the adb server just restarted
+// may list the phone a moment later (absent, then offline).
+int detectUntil(int index, int wanted) {
+    const auto deadline = Clock::now() + std::chrono::seconds(30);
+    int result = MobrelApi_CheckDeviceDetected(index);
+    while (result != wanted && Clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        result = MobrelApi_CheckDeviceDetected(index);
+    }
+    return result;
+}
+
+// The highest number of the capture files "sdlkNNNNNN" in the work folder, or -1.
+int lastCaptureNumber() {
+    int last = -1;
+    std::error_code ec;
+    for (const fs::directory_entry& entry : fs::directory_iterator(workFolder(), ec)) {
+        const std::string name = entry.path().filename().string();
+        if (name.size() == 10 && name.compare(0, 4, "sdlk") == 0 &&
+            name.find_first_not_of("0123456789", 4) == std::string::npos) {
+            last = std::max(last, std::atoi(name.c_str() + 4));
+        }
+    }
+    return last;
+}
+
+int threadCount() {
+    int n = 0;
+    for (const fs::directory_entry& entry : fs::directory_iterator("/proc/self/task")) n += entry.exists() ? 1 : 0;
+    return n;
+}
+
+// What phonesim's store holds, read from its files.
+struct StoreCounts {
+    int counts[6] = {};
+};
+
+StoreCounts storeCounts(const PhoneSim& sim) {
+    phonesim::ContentStore store(sim.statePath() / "store");
+    std::string error;
+    EXPECT_TRUE(store.load(error)) << error;
+    StoreCounts c;
+    c.counts[0] = static_cast<int>(store.contacts().size());
+    c.counts[1] = static_cast<int>(store.messages().size());
+    c.counts[2] = static_cast<int>(store.calls().size());
+    for (const phonesim::MediaItem& item : store.media()) {
+        ++c.counts[item.kind == phonesim::MediaKind::Photo ? 3 : item.kind == phonesim::MediaKind::Video ? 4 : 5];
+    }
+    return c;
+}
+
+// Bytes of the files under the phone's shared storage, as the phone counts them.
+int64_t bytesUnder(const fs::path& root) {
+    int64_t used = 0;
+    for (const fs::directory_entry& entry : fs::recursive_directory_iterator(root)) {
+        if (entry.is_regular_file()) used += static_cast<int64_t>(entry.file_size());
+    }
+    return used;
+}
+
+// The memory and storage phonesim reports for its two kinds of phone.
+struct Hardware {
+    int64_t memTotal, memAvail, phoneTotal, phoneAvail, sdTotal;
+};
+const Hardware kModern {3917438976LL, 1642323968LL, 53687091200LL, 31138512896LL, 53687091200LL};
+const Hardware kLegacy {1010532352LL, 402653184LL, 1073741824LL, 612368384LL, 7818182656LL};
+
+// Bring-up succeeded: the facts are the companion's, the counts the store's, no
+// category is loaded yet.
+// The record is byte-packed: its numbers are read by value, never bound to a reference.
+void expectBroughtUp(const PhoneSim& sim, const phonesim::Profile& profile, const Hardware& hardware) {
+    MobrelDeviceInfo info {};
+    ASSERT_EQ(MobrelApi_GetAndroidDevicesInfo(&info, 0), 0);
+    EXPECT_EQ(std::string(info.brand), profile.property("ro.product.brand"));
+    EXPECT_EQ(std::string(info.model), profile.property("ro.product.model"));
+    EXPECT_EQ(std::string(info.androidVersion), profile.property("ro.build.version.release"));
+    EXPECT_EQ(std::string(info.serial), profile.property("ro.serialno"));
+    EXPECT_EQ(info.reserved[0], '\0');
+    EXPECT_EQ(int64_t{info.memTotal}, hardware.memTotal);
+    EXPECT_EQ(int64_t{info.memAvail}, hardware.memAvail);
+    EXPECT_EQ(int32_t{info.percentValue}, 0);
+    EXPECT_EQ(int64_t{info.phoneTotal}, hardware.phoneTotal);
+    EXPECT_EQ(int64_t{info.phoneAvail}, hardware.phoneAvail);
+    EXPECT_EQ(int64_t{info.sdTotal}, hardware.sdTotal);
+    EXPECT_EQ(int64_t{info.sdAvail}, hardware.sdTotal - bytesUnder(sim.sdcardPath()));
+
+    const StoreCounts store = storeCounts(sim);
+    for (int type = 0; type < 6; ++type) {
+        EXPECT_GT(store.counts[type], 0) << "the small phone has something of every kind";
+        EXPECT_EQ(MobrelApi_getItemTotalLoadedCount(static_cast<unsigned>(type)), store.counts[type]) << type;
+        EXPECT_EQ(MobrelApi_CheckItemisLoaded(type), 0) << type;
+    }
+}
+
+}  // namespace
+
+TEST(DeviceDetection, ListsThePhoneAndReadsItsProperties) {
+    PhoneSim sim;
+    ASSERT_NO_FATAL_FAILURE(startAlone(sim, SimOptions{.dataset = "small"}));
+
+    EXPECT_EQ(MobrelApi_CheckDeviceDetected(5), -1);
+    EXPECT_EQ(MobrelApi_CheckDeviceDetected(-1), -1);
+    ASSERT_EQ(detectUntil(0, 0), 0);
+    EXPECT_EQ(MobrelApi_CheckDeviceDetected(1), -1) << "only one device is listed";
+
+    ASSERT_EQ(detectUntil(0, 0), 0);
+    const int first = lastCaptureNumber();
+    ASSERT_GE(first, 0) << "the device list stays in the work folder";
+    ASSERT_EQ(MobrelApi_CheckDeviceDetected(0), 0);
+    EXPECT_EQ(lastCaptureNumber(), first + 5) << "the list and four properties, each with a number of its own";
+
+    // No bring-up yet: the properties as getprop printed them, line end included.
+    MobrelDeviceInfo info {};
+    ASSERT_EQ(MobrelApi_GetAndroidDevicesInfo(&info, 0), 0);
+    EXPECT_STREQ(info.brand, "Quenlo\n");
+    EXPECT_STREQ(info.model, "SimPhone 10\n");
+    EXPECT_STREQ(info.androidVersion, "10\n");
+    EXPECT_EQ(std::string(info.serial), sim.serial());
+    EXPECT_EQ(int64_t{info.memTotal}, 0);
+    EXPECT_EQ(MobrelApi_CheckAndroidVersionAt44(), 1);
+}
+
+TEST(DeviceDetection, PhoneNotAuthorisedIsNotQueried) {
+    for (const char* state : {"unauthorized", "offline"}) {
+        SCOPED_TRACE(state);
+        SimOptions options;
+        options.faults.unauthorized = std::string(state) == "unauthorized";
+        options.faults.offline = !options.faults.unauthorized;
+        PhoneSim sim;
+        ASSERT_NO_FATAL_FAILURE(startAlone(sim, options));
+
+        ASSERT_EQ(detectUntil(0, -2), -2);
+        const int first = lastCaptureNumber();
+        EXPECT_EQ(MobrelApi_CheckDeviceDetected(0), -2);
+        EXPECT_EQ(lastCaptureNumber(), first + 1) << "the list only: no property was queried";
+        EXPECT_EQ(MobrelApi_CheckDeviceDetected(1), -1);
+    }
+}
+
+TEST(DeviceDetection, AndroidVersionTexts) {
+    const std::pair<const char*, int> versions[] = {{"4.4.2", 1}, {"4.3", 0}, {"2.3.7", 0}};
+    for (const auto& [version, expected] : versions) {
+        SCOPED_TRACE(version);
+        PhoneSim sim;
+        ASSERT_NO_FATAL_FAILURE(startAlone(sim, SimOptions{.props = {{"ro.build.version.release", version}}}));
+        ASSERT_EQ(detectUntil(0, 0), 0);
+        EXPECT_EQ(MobrelApi_CheckAndroidVersionAt44(), expected);
+    }
+}
+
+TEST(DevicePresence, FollowsThePhone) {
+    PhoneSim sim;
+    ASSERT_NO_FATAL_FAILURE(startAlone(sim, SimOptions{.dataset = "small"}));
+    EXPECT_EQ(MobrelApi_CheckConnectDeviceToPC_Count(), 1);
+    // No USB phone on a test machine: nothing to tell about its debugging.
+    EXPECT_EQ(MobrelApi_CheckEnableUSBDebug(0), 0);
+    EXPECT_EQ(MobrelApi_CheckEnableUSBDebug(-1), 0);
+
+    {
+        // Without adb the list cannot be read.
+        const char* oldPath = std::getenv("PATH");
+        const std::string path = oldPath ? oldPath : "/usr/bin:/bin";
+        ::setenv("PATH", (testRoot() / "no-adb-here").c_str(), 1);
+        EXPECT_EQ(MobrelApi_CheckConnectDeviceToPC_Count(), -1);
+        ::setenv("PATH", path.c_str(), 1);
+    }
+
+    sim.stopPhone();
+    ASSERT_TRUE(sim.waitForState("")) << "adb still lists the phone";
+    EXPECT_EQ(MobrelApi_CheckConnectDeviceToPC_Count(), 0);
+}
+
+TEST(DeviceBringUp, ModernPhoneWithTheSmallDataset) {
+    PhoneSim sim;
+    ASSERT_NO_FATAL_FAILURE(startAlone(sim, SimOptions{.dataset = "small"}));
+    ASSERT_EQ(detectUntil(0, 0), 0);
+    ASSERT_EQ(MobrelApi_ReadyTodoing(0), 0);
+    expectBroughtUp(sim, phonesim::modernProfile(), kModern);
+    EXPECT_EQ(MobrelApi_CheckAndroidVersionAt44(), 1);
+
+    // Item types outside 0..5 have nothing and change nothing.
+    EXPECT_EQ(MobrelApi_getItemTotalLoadedCount(6), 0);
+    EXPECT_EQ(MobrelApi_getItemTotalLoadedCount(static_cast<unsigned>(-1)), 0);
+    EXPECT_EQ(MobrelApi_getItemCurrentLoadedCount(6), 0);
+    EXPECT_EQ(MobrelApi_CheckItemisLoaded(6), 0);
+    EXPECT_EQ(MobrelApi_CheckItemisLoaded(-1), 0);
+    EXPECT_EQ(MobrelApi_SetItemisUnLoaded(6), 0);
+    EXPECT_EQ(MobrelApi_SetItemisUnLoaded(-1), 0);
+    EXPECT_EQ(MobrelApi_SetItemisUnLoaded(0), 0);
+
+    // Index 5 is refused and the record left as it was.
+    MobrelDeviceInfo untouched;
+    std::memset(&untouched, 0x5A, sizeof untouched);
+    MobrelDeviceInfo record = untouched;
+    EXPECT_EQ(MobrelApi_GetAndroidDevicesInfo(&record, 5), -1);
+    EXPECT_EQ(std::memcmp(&record, &untouched, sizeof record), 0);
+    EXPECT_EQ(MobrelApi_GetAndroidDevicesInfo(&record, -1), -1);
+    EXPECT_EQ(std::memcmp(&record, &untouched, sizeof record), 0);
+
+    // A second start-up changes nothing: no thread more, the work folder and the counts stay.
+    ASSERT_EQ(detectUntil(0, 0), 0);
+    const int capture = lastCaptureNumber();
+    ASSERT_GE(capture, 0);
+    const int threads = threadCount();
+    EXPECT_EQ(MobrelApi_Init(), 0);
+    EXPECT_EQ(threadCount(), threads);
+    EXPECT_EQ(lastCaptureNumber(), capture);
+    expectBroughtUp(sim, phonesim::modernProfile(), kModern);
+
+    // After UnInit everything still works.
+    EXPECT_EQ(MobrelApi_UnInit(), 0);
+    EXPECT_EQ(MobrelApi_CheckConnectDeviceToPC_Count(), 1);
+    EXPECT_EQ(detectUntil(0, 0), 0);
+    expectBroughtUp(sim, phonesim::modernProfile(), kModern);
+    EXPECT_EQ(MobrelApi_ReadyTodoing(0), 0);
+    expectBroughtUp(sim, phonesim::modernProfile(), kModern);
+}
+
+TEST(DeviceBringUp, LegacyPhone) {
+    PhoneSim sim;
+    ASSERT_NO_FATAL_FAILURE(startAlone(sim, SimOptions{.dataset = "small", .profile = "legacy"}));
+    ASSERT_EQ(detectUntil(0, 0), 0);
+    EXPECT_EQ(MobrelApi_CheckAndroidVersionAt44(), 0) << "4.3 with its line end";
+    ASSERT_EQ(MobrelApi_ReadyTodoing(0), 0);
+    expectBroughtUp(sim, phonesim::legacyProfile(), kLegacy);
+}
+
+// No device chosen: adb commands and the forward name none, and adb takes the only one.
+TEST(DeviceBringUp, IndexFiveUsesTheOnlyPhone) {
+    PhoneSim sim;
+    ASSERT_NO_FATAL_FAILURE(startAlone(sim, SimOptions{.dataset = "small"}));
+    ASSERT_EQ(detectUntil(0, 0), 0);
+    ASSERT_EQ(MobrelApi_ReadyTodoing(5), 0);
+    expectBroughtUp(sim, phonesim::modernProfile(), kModern);
+}
+
+TEST(DeviceBringUp, FailsWhenTheCompanionDoesNotAnswer) {
+    for (const char* handshake : {"close", "wrong"}) {
+        SCOPED_TRACE(handshake);
+        SimOptions options;
+        options.dataset = "small";
+        options.faults.handshake = handshake;
+        PhoneSim sim;
+        ASSERT_NO_FATAL_FAILURE(startAlone(sim, options));
+        ASSERT_EQ(detectUntil(0, 0), 0);
+        EXPECT_EQ(MobrelApi_ReadyTodoing(0), -1);
+    }
+}
+
+// The package is looked for beside the running program: a copy of the self-check
+// run from a folder without it cannot bring the phone up; in place it can.
+TEST(DeviceBringUp, FailsWithoutTheCompanionPackage) {
+    PhoneSim sim;
+    ASSERT_NO_FATAL_FAILURE(startAlone(sim, SimOptions{.dataset = "small"}));
+    const fs::path inPlace = PhoneSim::binDir() / "mobrelcheck";
+    ASSERT_TRUE(fs::exists(PhoneSim::apkPath()));
+    const fs::path elsewhere = sim.root() / "no-package" / "mobrelcheck";
+    fs::create_directories(elsewhere.parent_path());
+    fs::copy_file(inPlace, elsewhere);
+
+    const mobreltest::CommandResult without = mobreltest::runCommand({elsewhere.string()});
+    EXPECT_NE(without.out.find("detection:    0\n"), std::string::npos) << without.out;
+    EXPECT_NE(without.out.find("bring-up:     -1\n"), std::string::npos) << without.out;
+    EXPECT_EQ(without.exitCode, 1);
+
+    const mobreltest::CommandResult with = mobreltest::runCommand({inPlace.string()});
+    EXPECT_NE(with.out.find("bring-up:     0\n"), std::string::npos) << with.out;
+    EXPECT_NE(with.out.find("contacts:     " + std::to_string(storeCounts(sim).counts[0]) + "\n"), std::string::npos)
+        << with.out;
+    EXPECT_EQ(with.exitCode, 0);
+}
