@@ -50,7 +50,7 @@ const MediaKindInfo& mediaKindInfo(ItemType kind);
 
 // Builds a record of the kind from an index record reply, cut in place: items up
 // to the first "." or the end, unknown keys ignored, numbers as decimal text
-// (0 when not a number), texts as separate copies ("" for a key not sent),
+// (0 when not a number), texts as copies behind the record ("" for a key not sent),
 // loaded set to 1. nullptr, and nothing allocated, when the reply holds no ID
 // that is a 32-bit decimal number, or a known key whose value is not hex text
 // (upper-case digits in pairs). Records are never freed.
