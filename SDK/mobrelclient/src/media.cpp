@@ -48,7 +48,7 @@ bool answers(const std::string& command, int32_t wanted) {
     return reply.bytes == 4 && reply.value == wanted;
 }
 
-// The kind's folder of thumbnails, or "" when there is no work folder (then
+// Where an item's thumbnail is cached, or "" when there is no work folder (then
 // nothing is cached: a relative path would land beside the program).
 std::string thumbnailPath(const MediaKindInfo& kind, int id, int albumId) {
     const std::string& work = workDirectory();
