@@ -22,23 +22,5 @@ MOBREL_API int MobrelApi_DeleteCallHistory(const char *) { return -1; }
 MOBREL_API int MobrelApi_SetDefaultMessage(void) { return -1; }
 MOBREL_API int MobrelApi_ReSetDefaultMessage(void) { return -1; }
 MOBREL_API int MobrelApi_CheckDefaultMessangeOK(void) { return -1; }
-MOBREL_API int MobrelApi_FlushPhotos(void) { return -1; }
-MOBREL_API int MobrelApi_FlushMusic(void) { return -1; }
-MOBREL_API int MobrelApi_FlushVideo(void) { return -1; }
-MOBREL_API int MobrelApi_GetPhotoCount(void) { return -1; }
-MOBREL_API int MobrelApi_GetVideoCount(void) { return -1; }
-MOBREL_API int MobrelApi_GetMusicCount(void) { return -1; }
-MOBREL_API int MobrelApi_GetPhotoInfo(MobrelPhotoInfo **, int) { return -1; }
-MOBREL_API int MobrelApi_GetMusicInfo(MobrelMusicInfo **, int) { return -1; }
-MOBREL_API int MobrelApi_GetVideoInfo(MobrelVideoInfo **, int) { return -1; }
-MOBREL_API int MobrelApi_addPhoto(const char *, const char *) { return -1; }
-MOBREL_API int MobrelApi_addMusic(const char *, const char *) { return -1; }
-MOBREL_API int MobrelApi_addVideo(const char *, const char *) { return -1; }
-MOBREL_API int MobrelApi_ExportPhoto(int, const char *) { return -1; }
-MOBREL_API int MobrelApi_ExportMusic(int, const char *) { return -1; }
-MOBREL_API int MobrelApi_ExportVideo(int, const char *) { return -1; }
-MOBREL_API int MobrelApi_DeletePhoto(int) { return -1; }
-MOBREL_API int MobrelApi_DeleteVideo(int) { return -1; }
-MOBREL_API int MobrelApi_DeleteMusic(int, int) { return -1; }
 
 }  // extern "C"

@@ -1,0 +1,68 @@
+// The media exports on a phone that starts without media, through the real adb:
+// empty lists, the process's first export (it asks for the external storage
+// path), and a phone path with a ".." component. One test, since the storage
+// path is asked for once per process.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <string>
+
+#include "media_support.h"
+#include "mobrelclient.h"
+
+using namespace mediatest;
+
+TEST(MediaOnAnEmptyPhone, EmptyListsFirstExportAndDotDotPaths) {
+    mobreltest::PhoneSim sim;
+    ASSERT_TRUE(startAndBringUp(sim, ""));
+
+    for (const Kind* kind : kKinds) {
+        SCOPED_TRACE(kind->name);
+        EXPECT_EQ(kind->flush(), 0);
+        EXPECT_EQ(kind->count(), 0);
+        EXPECT_EQ(MobrelApi_CheckItemisLoaded(static_cast<int>(kind->itemType)), 1);
+        Item none;
+        EXPECT_FALSE(kind->at(0, none));
+        EXPECT_FALSE(kind->at(-1, none));
+        EXPECT_TRUE(fs::is_directory(workFolder() / kind->name));
+    }
+
+    const fs::path local = sim.root() / "local";
+    writeBytes(local / "first.png", "the first photo");
+    EXPECT_EQ(MobrelApi_addPhoto((local / "first.png").c_str(), "first.png"), 4);
+    ASSERT_EQ(MobrelApi_FlushPhotos(), 4);
+    const std::vector<Item> photos = listed(kPhotoKind);
+    ASSERT_EQ(photos.size(), 1u);
+    EXPECT_EQ(photos[0].path, "/storage/emulated/0/Images/first.png");
+    EXPECT_TRUE(isPngFile(thumbnailOf(kPhotoKind, photos[0])));
+
+    // A spoiled storage path is not kept: no path can be checked against it, so
+    // nothing is pulled, and the next export asks again.
+    const fs::path target = local / "exported.png";
+    {
+        ScopedFaults faults(sim, {.badCommand = "getExternalStoragePath", .badReply = "garbage"});
+        EXPECT_EQ(MobrelApi_ExportPhoto(photos[0].id, target.c_str()), -1);
+    }
+    EXPECT_FALSE(fs::exists(target));
+    EXPECT_EQ(MobrelApi_ExportPhoto(photos[0].id, target.c_str()), 0);
+    EXPECT_EQ(readBytes(target), "the first photo");
+
+    // An item whose path climbs out with "..": the phone is stopped, its store
+    // given the item, and the companion started by hand, since the library's
+    // bring-up would rebuild the lists and the phone would drop the item.
+    ASSERT_TRUE(sim.stopPhone());
+    {
+        std::ofstream store(sim.statePath() / "store" / "media.jsonl", std::ios::app);
+        store << R"({"id":500,"kind":"photo","path":"Images/../../outside.png","title":"outside","created":1})" << '\n';
+    }
+    ASSERT_TRUE(sim.startPhone());
+    ASSERT_TRUE(sim.waitForState("device"));
+    ASSERT_EQ(sim.adbDevice({"install", mobreltest::PhoneSim::apkPath().string()}).exitCode, 0);
+    ASSERT_EQ(sim.adbDevice({"shell", "am", "start", "-n",
+                             "com.quenlo.mobrelphone/com.quenlo.mobrelphone.ui.MainActivity"}).exitCode, 0);
+    const fs::path climbed = local / "climbed.png";
+    EXPECT_EQ(MobrelApi_ExportPhoto(500, climbed.c_str()), -1);
+    EXPECT_FALSE(fs::exists(climbed));
+    EXPECT_EQ(MobrelApi_ExportPhoto(photos[0].id, climbed.c_str()), 0);
+    EXPECT_EQ(readBytes(climbed), "the first photo");
+}

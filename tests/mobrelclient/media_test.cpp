@@ -1,0 +1,361 @@
+// Photos, videos and music end to end: the library's exports against phonesim's
+// small phone through the real adb, checked against the phone's own store and
+// files and against the thumbnails in the work folder.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <string>
+#include <thread>
+
+#include "media_support.h"
+#include "mobrelclient.h"
+
+using namespace mediatest;
+
+namespace {
+
+const std::string kStorage = "/storage/emulated/0/";
+
+class Media : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        sim_ = new mobreltest::PhoneSim();
+        const ::testing::AssertionResult up = startAndBringUp(*sim_, "small");
+        ready_ = up;
+        if (!up) problem_ = up.message();
+    }
+    static void TearDownTestSuite() {
+        delete sim_;  // stops phonesim and the adb server
+        sim_ = nullptr;
+    }
+    void SetUp() override {
+        ASSERT_TRUE(ready_) << problem_;
+        local_ = sim_->root() / "local \"files\" it's";
+        fs::create_directories(local_);
+    }
+
+    mobreltest::PhoneSim& sim() { return *sim_; }
+    fs::path phoneFile(const Item& item) { return sim().sdcardPath() / item.path.substr(kStorage.size()); }
+
+    static mobreltest::PhoneSim* sim_;
+    static bool ready_;
+    static std::string problem_;
+    fs::path local_;  // the user's side, with a name that needs quoting
+};
+
+mobreltest::PhoneSim* Media::sim_ = nullptr;
+bool Media::ready_ = false;
+std::string Media::problem_;
+
+const Item* findByPath(const std::vector<Item>& items, const std::string& path) {
+    for (const Item& item : items) {
+        if (item.path == path) return &item;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+TEST_F(Media, EveryRecordAndThumbnailMatchesThePhone) {
+    for (const Kind* kind : kKinds) {
+        SCOPED_TRACE(kind->name);
+        fs::remove_all(workFolder() / kind->name);
+        MobrelApi_SetItemisUnLoaded(static_cast<int>(kind->itemType));
+        EXPECT_EQ(kind->flush(), 4) << "the last item's thumbnail was asked for";
+
+        const std::vector<Item> expected = storeItems(sim(), *kind);
+        ASSERT_FALSE(expected.empty());
+        EXPECT_EQ(kind->count(), static_cast<int>(expected.size()));
+        EXPECT_EQ(MobrelApi_getItemTotalLoadedCount(kind->itemType), static_cast<int>(expected.size()));
+        EXPECT_EQ(MobrelApi_getItemCurrentLoadedCount(kind->itemType), static_cast<int>(expected.size()));
+        EXPECT_EQ(MobrelApi_CheckItemisLoaded(static_cast<int>(kind->itemType)), 1);
+
+        const std::vector<Item> got = listed(*kind);
+        ASSERT_EQ(got.size(), expected.size());
+        for (size_t i = 0; i < got.size(); ++i) {
+            EXPECT_EQ(got[i], expected[i]) << "index " << i;
+            EXPECT_TRUE(isPngFile(thumbnailOf(*kind, got[i])));
+        }
+        Item none;
+        EXPECT_FALSE(kind->at(-1, none));
+        EXPECT_FALSE(kind->at(static_cast<int>(got.size()), none));
+    }
+
+    // The dataset holds the cases worth reading: names without extension, repeated titles.
+    const std::vector<Item> photos = listed(kPhotoKind);
+    int withoutExtension = 0, repeated = 0;
+    for (size_t i = 0; i < photos.size(); ++i) {
+        withoutExtension += fs::path(photos[i].path).extension().empty();
+        for (size_t j = 0; j < i; ++j) repeated += photos[i].title == photos[j].title;
+    }
+    EXPECT_GT(withoutExtension, 0);
+    EXPECT_GT(repeated, 0);
+
+    // Each cached picture is the one of its item: phonesim draws a song's from its album.
+    const std::vector<Item> songs = listed(kMusicKind);
+    for (const Item& a : songs) {
+        for (const Item& b : songs) {
+            EXPECT_EQ(readBytes(thumbnailOf(kMusicKind, a)) == readBytes(thumbnailOf(kMusicKind, b)),
+                      a.albumId == b.albumId)
+                << a.id << " and " << b.id;
+        }
+    }
+
+    // A bad index leaves the caller's pointer alone.
+    MobrelPhotoInfo* untouched = reinterpret_cast<MobrelPhotoInfo*>(&withoutExtension);
+    EXPECT_EQ(MobrelApi_GetPhotoInfo(&untouched, static_cast<int>(photos.size())), -1);
+    EXPECT_EQ(untouched, reinterpret_cast<MobrelPhotoInfo*>(&withoutExtension));
+    EXPECT_EQ(MobrelApi_GetPhotoInfo(nullptr, 0), -1);
+}
+
+TEST_F(Media, SecondPhotoFlushAsksNoThumbnailForCachedItems) {
+    ASSERT_GE(MobrelApi_FlushPhotos(), 0);
+    const std::vector<Item> photos = listed(kPhotoKind);
+    ASSERT_FALSE(photos.empty());
+    const auto cache = treeContents(workFolder() / "photo");
+    ASSERT_EQ(cache.size(), photos.size());
+
+    // phonesim writes Images/tmp.png for every thumbnail command, also for one it
+    // then answers with a broken reply; a command would also fail the flush.
+    const fs::path phoneThumbnail = sim().sdcardPath() / "Images" / "tmp.png";
+    fs::remove(phoneThumbnail);
+    {
+        ScopedFaults faults(sim(), {.badCommand = "getdcimthumb2", .badReply = "overlong"});
+        EXPECT_EQ(MobrelApi_FlushPhotos(), 0);
+        EXPECT_FALSE(fs::exists(phoneThumbnail)) << "a thumbnail command was sent";
+        EXPECT_EQ(treeContents(workFolder() / "photo"), cache);
+
+        // The same switch sees a command for the one item that is not cached.
+        fs::remove(thumbnailOf(kPhotoKind, photos.back()));
+        EXPECT_EQ(MobrelApi_FlushPhotos(), -1);
+        EXPECT_TRUE(fs::exists(phoneThumbnail));
+        EXPECT_FALSE(fs::exists(thumbnailOf(kPhotoKind, photos.back())));
+    }
+    EXPECT_EQ(MobrelApi_FlushPhotos(), 4);
+    EXPECT_TRUE(isPngFile(thumbnailOf(kPhotoKind, photos.back())));
+    EXPECT_EQ(treeContents(workFolder() / "photo"), cache);
+}
+
+TEST_F(Media, NoThumbnailsLeavesNoFile) {
+    fs::remove_all(workFolder() / "video");
+    {
+        ScopedFaults faults(sim(), {.badCommand = {}, .noThumbnails = true});
+        EXPECT_EQ(MobrelApi_FlushVideo(), 4);  // the last thumbnail request's byte count
+    }
+    EXPECT_EQ(listed(kVideoKind), storeItems(sim(), kVideoKind));
+    EXPECT_TRUE(fs::is_directory(workFolder() / "video"));
+    EXPECT_TRUE(treeContents(workFolder() / "video").empty());
+}
+
+TEST_F(Media, FailedRebuildOrCountKeepsTheList) {
+    ASSERT_GE(MobrelApi_FlushMusic(), 0);
+    const std::vector<Item> before = listed(kMusicKind);
+    MobrelMusicInfo* first = nullptr;
+    ASSERT_EQ(MobrelApi_GetMusicInfo(&first, 0), 0);
+
+    // A 1-byte reply would read as the integer 0, "rebuilt", or as a count of 0.
+    for (const char* command : {"flushmusiclist", "getmusiccount"}) {
+        for (const char* reply : {"short", "garbage"}) {
+            SCOPED_TRACE(std::string(command) + " " + reply);
+            ScopedFaults faults(sim(), {.badCommand = command, .badReply = reply});
+            MobrelApi_SetItemisUnLoaded(5);
+            EXPECT_EQ(MobrelApi_FlushMusic(), -1);
+            EXPECT_EQ(MobrelApi_CheckItemisLoaded(5), 1);
+            EXPECT_EQ(MobrelApi_GetMusicCount(), static_cast<int>(before.size()));
+            EXPECT_EQ(listed(kMusicKind), before);
+            MobrelMusicInfo* again = nullptr;
+            EXPECT_EQ(MobrelApi_GetMusicInfo(&again, 0), 0);
+            EXPECT_EQ(again, first);
+        }
+    }
+}
+
+TEST_F(Media, UnreadableIndexRecordsAreSkipped) {
+    const std::vector<Item> expected = storeItems(sim(), kVideoKind);
+    ASSERT_GT(expected.size(), 4u);
+    // phonesim counts spoiled replies from the install on: install afresh.
+    ASSERT_TRUE(bringUp());
+    {
+        // Four good records, then garbage whose ID "XYZ" the hex decoder would read as 20.
+        ScopedFaults faults(sim(), {.badCommand = "getvideoindexinfo", .badReply = "garbage", .badAfter = 4});
+        EXPECT_EQ(MobrelApi_FlushVideo(), -1);
+    }
+    EXPECT_EQ(MobrelApi_GetVideoCount(), static_cast<int>(expected.size()));  // the total still counts them
+    EXPECT_EQ(listed(kVideoKind), std::vector<Item>(expected.begin(), expected.begin() + 4));
+    {
+        ScopedFaults faults(sim(), {.badCommand = "getvideoindexinfo", .badReply = "short"});
+        EXPECT_EQ(MobrelApi_FlushVideo(), -1);
+    }
+    EXPECT_TRUE(listed(kVideoKind).empty());
+    EXPECT_GE(MobrelApi_FlushVideo(), 0);
+    EXPECT_EQ(listed(kVideoKind), expected);
+}
+
+TEST_F(Media, ReadByIndexWhileAFlushRuns) {
+    ASSERT_GE(MobrelApi_FlushPhotos(), 0);  // thumbnails cached: the flush below is index records only
+    const std::vector<Item> expected = storeItems(sim(), kPhotoKind);
+    ASSERT_EQ(listed(kPhotoKind), expected);
+
+    std::atomic<bool> done {false};
+    int reads = 0, partialViews = 0, wrong = 0;
+    std::thread reader([&] {
+        while (!done) {
+            int size = 0;
+            for (Item item; kPhotoKind.at(size, item); ++size) {
+                ++reads;
+                if (static_cast<size_t>(size) >= expected.size() || !(item == expected[static_cast<size_t>(size)])) {
+                    ++wrong;
+                }
+            }
+            if (size > 0 && static_cast<size_t>(size) < expected.size()) ++partialViews;
+            const int current = MobrelApi_getItemCurrentLoadedCount(3);
+            if (current < 0 || current > static_cast<int>(expected.size())) ++wrong;
+        }
+    });
+    {
+        ScopedFaults faults(sim(), {.delayMs = 20, .badCommand = {}});
+        EXPECT_EQ(MobrelApi_FlushPhotos(), 0);
+    }
+    done = true;
+    reader.join();
+    EXPECT_GT(partialViews, 0) << "the list was never seen while it grew";
+    EXPECT_GT(reads, 0);
+    EXPECT_EQ(wrong, 0);
+    EXPECT_EQ(listed(kPhotoKind), expected);
+}
+
+TEST_F(Media, AddReadBackExportAndDeleteEachKind) {
+    for (const Kind* kind : kKinds) {
+        SCOPED_TRACE(kind->name);
+        ASSERT_GE(kind->flush(), 0);
+        const std::vector<Item> present = listed(*kind);
+        ASSERT_FALSE(present.empty());
+        const std::string bytes = readBytes(phoneFile(present.front())) + kind->name;  // a new file of the kind
+        const fs::path source = local_ / (std::string("to add ") + kind->name + kind->extension);
+        writeBytes(source, bytes);
+
+        // The name travels as one adb argument and as one command, whatever it holds.
+        const std::string stem = std::string("Mobrel it's \"new\" $(touch x) `y` & ") + kind->name;
+        const std::string name = stem + kind->extension;
+        EXPECT_EQ(kind->add(source.c_str(), name.c_str()), kind == &kPhotoKind ? 4 : 0);
+        const fs::path onPhone = sim().sdcardPath() / kind->uploadFolder / name;
+        EXPECT_EQ(readBytes(onPhone), bytes);
+
+        ASSERT_GE(kind->flush(), 0);
+        const std::vector<Item> after = listed(*kind);
+        EXPECT_EQ(after, storeItems(sim(), *kind));
+        const Item* added = findByPath(after, kStorage + kind->uploadFolder + "/" + name);
+        ASSERT_NE(added, nullptr);
+        EXPECT_EQ(added->title, stem);
+        EXPECT_EQ(added->size, static_cast<int64_t>(bytes.size()));
+        const fs::path thumbnail = thumbnailOf(*kind, *added);
+        EXPECT_TRUE(isPngFile(thumbnail));
+
+        const fs::path exported = local_ / (std::string("exported \"") + kind->name + "\" it's");
+        EXPECT_EQ(kind->exportFile(added->id, exported.c_str()), 0);
+        EXPECT_EQ(readBytes(exported), bytes);
+
+        EXPECT_EQ(kind->remove(*added), 1);
+        EXPECT_FALSE(fs::exists(onPhone));
+        EXPECT_FALSE(fs::exists(thumbnail));
+        ASSERT_GE(kind->flush(), 0);
+        EXPECT_EQ(listed(*kind), present);
+    }
+}
+
+TEST_F(Media, AddNumbersATakenName) {
+    auto addFrom = [&](const Kind& kind, const std::string& content, const char* name) {
+        const fs::path source = local_ / ("source " + content);
+        writeBytes(source, content);
+        return kind.add(source.c_str(), name);
+    };
+    const fs::path music = sim().sdcardPath() / "Music";
+    EXPECT_EQ(addFrom(kMusicKind, "first song", "song.mp3"), 0);
+    EXPECT_EQ(addFrom(kMusicKind, "second song", "song.mp3"), 0);
+    EXPECT_EQ(addFrom(kMusicKind, "third song", "song.mp3"), 0);
+    EXPECT_EQ(readBytes(music / "song.mp3"), "first song");
+    EXPECT_EQ(readBytes(music / "song(1).mp3"), "second song");
+    EXPECT_EQ(readBytes(music / "song(2).mp3"), "third song");
+
+    // Without an extension the number goes at the end.
+    const fs::path videos = sim().sdcardPath() / "Videos";
+    EXPECT_EQ(addFrom(kVideoKind, "first clip", "clip"), 0);
+    EXPECT_EQ(addFrom(kVideoKind, "second clip", "clip"), 0);
+    EXPECT_EQ(readBytes(videos / "clip"), "first clip");
+    EXPECT_EQ(readBytes(videos / "clip(1)"), "second clip");
+
+    // When the name and all nine numbered names are taken nothing is overwritten.
+    const fs::path images = sim().sdcardPath() / "Images";
+    writeBytes(images / "full.png", "kept");
+    for (int n = 1; n <= 9; ++n) writeBytes(images / ("full(" + std::to_string(n) + ").png"), "kept " + std::to_string(n));
+    const auto phoneBefore = treeContents(sim().sdcardPath());
+    const std::string storeBefore = storeFile(sim());
+    EXPECT_EQ(addFrom(kPhotoKind, "eleventh", "full.png"), -1);
+    EXPECT_EQ(treeContents(sim().sdcardPath()), phoneBefore);
+    EXPECT_EQ(storeFile(sim()), storeBefore);
+
+    ASSERT_GE(MobrelApi_FlushMusic(), 0);
+    ASSERT_GE(MobrelApi_FlushVideo(), 0);
+    const std::vector<Item> songs = listed(kMusicKind), clips = listed(kVideoKind);
+    for (const char* name : {"song.mp3", "song(1).mp3", "song(2).mp3"}) {
+        EXPECT_NE(findByPath(songs, kStorage + "Music/" + name), nullptr) << name;
+    }
+    for (const char* name : {"clip", "clip(1)"}) EXPECT_NE(findByPath(clips, kStorage + "Videos/" + name), nullptr) << name;
+}
+
+TEST_F(Media, RefusesUnsafeDeviceFileNames) {
+    const fs::path source = local_ / "harmless.png";
+    writeBytes(source, "harmless");
+    const auto phoneBefore = treeContents(sim().sdcardPath());
+    const std::string storeBefore = storeFile(sim());
+
+    // Each would leave the upload folder, or end the existence check's command
+    // early and make the phone run a second one (deleting photo 1).
+    const std::vector<std::string> names = {"", ".", "..", "../escaped.png", "../../escaped.png", "DCIM/in.png",
+                                            "..\\escaped.png", "a\\b.png", "x.png;deletephoto:1;", ";",
+                                            "tab\t.png", "line\n.png", "del\x7f.png", std::string(256, 'n')};
+    for (const Kind* kind : kKinds) {
+        for (const std::string& name : names) {
+            EXPECT_EQ(kind->add(source.c_str(), name.c_str()), -1) << kind->name << " \"" << name << "\"";
+        }
+        EXPECT_EQ(kind->add(source.c_str(), nullptr), -1);
+        EXPECT_EQ(kind->add(nullptr, "fine.png"), -1);
+        EXPECT_EQ(kind->add("", "fine.png"), -1);
+    }
+    EXPECT_EQ(treeContents(sim().sdcardPath()), phoneBefore);
+    EXPECT_EQ(storeFile(sim()), storeBefore);
+}
+
+TEST_F(Media, RefusesPhonePathsOutsideItsStorage) {
+    ASSERT_GE(MobrelApi_FlushPhotos(), 0);
+    const std::vector<Item> photos = listed(kPhotoKind);
+    ASSERT_FALSE(photos.empty());
+    const fs::path target = local_ / "exported.png";
+    {
+        // Not a path below "/storage/emulated/0": refused, not cut.
+        ScopedFaults faults(sim(), {.badCommand = "getfilepathForid", .badReply = "garbage"});
+        EXPECT_EQ(MobrelApi_ExportPhoto(photos.front().id, target.c_str()), -1);
+    }
+    EXPECT_FALSE(fs::exists(target));
+    EXPECT_EQ(MobrelApi_ExportPhoto(999999, target.c_str()), -1);  // the phone names no file
+    EXPECT_FALSE(fs::exists(target));
+
+    EXPECT_EQ(MobrelApi_ExportPhoto(photos.front().id, target.c_str()), 0);
+    EXPECT_EQ(readBytes(target), readBytes(phoneFile(photos.front())));
+}
+
+TEST_F(Media, LocalPathsAreTheCallersOwn) {
+    // adb runs in the program's folder: a relative path must still mean ours, and
+    // one that starts with "-" must not be read as an option.
+    ASSERT_GE(MobrelApi_FlushPhotos(), 0);
+    const std::vector<Item> photos = listed(kPhotoKind);
+    ASSERT_FALSE(photos.empty());
+    const fs::path before = fs::current_path();
+    fs::current_path(local_);
+    writeBytes(local_ / "-a.png", "relative");
+    EXPECT_EQ(MobrelApi_addPhoto("-a.png", "relative.png"), 4);
+    EXPECT_EQ(MobrelApi_ExportPhoto(photos.front().id, "-exported.png"), 0);
+    fs::current_path(before);
+    EXPECT_EQ(readBytes(sim().sdcardPath() / "Images" / "relative.png"), "relative");
+    EXPECT_EQ(readBytes(local_ / "-exported.png"), readBytes(phoneFile(photos.front())));
+}
