@@ -21,10 +21,11 @@ class SmallPhone : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         sim = new mobreltest::PhoneSim;
-        ready = bringUp(*sim, {.dataset = "small"});
+        ready = bringUp(*sim, {.dataset = "small"}, &index);
         if (!ready) std::fprintf(stderr, "%s\n", ready.message());
     }
     static void TearDownTestSuite() {
+        if (ready) releaseLists(*sim);
         delete sim;
         sim = nullptr;
     }
@@ -45,7 +46,7 @@ protected:
     // the good replies of a spoiled command from the companion's install on.
     static bool reinstalledWith(const phonesim::Faults& faults) {
         setFaults(phonesim::Faults {});
-        if (MobrelApi_ReadyTodoing(0) != 0) return false;
+        if (MobrelApi_ReadyTodoing(index) != 0) return false;
         setFaults(faults);
         return true;
     }
@@ -53,10 +54,12 @@ protected:
     static std::filesystem::path state() { return sim->statePath(); }
 
     static mobreltest::PhoneSim* sim;
+    static int index;  // the phone's place in adb's list
     static ::testing::AssertionResult ready;
 };
 
 mobreltest::PhoneSim* SmallPhone::sim = nullptr;
+int SmallPhone::index = 0;
 ::testing::AssertionResult SmallPhone::ready = ::testing::AssertionFailure();
 
 bool anyText(const std::vector<Group>& groups, const char* field, bool (*test)(const std::string&)) {
@@ -177,6 +180,21 @@ TEST_F(SmallPhone, CountersMoveWhileAFlushRuns) {
     EXPECT_EQ(currents.back(), 300);
     EXPECT_EQ(MobrelApi_getItemCurrentLoadedCount(1), 300);
     EXPECT_EQ(MobrelApi_getItemTotalLoadedCount(1), 296);  // the records kept
+}
+
+TEST_F(SmallPhone, TwoCategoriesFlushAtOnce) {
+    // The flushes share the one page buffer; each still gets its own pages whole.
+    for (int round = 0; round < 3; ++round) {
+        int messages = -9;
+        int calls = -9;
+        std::thread other([&] { calls = MobrelApi_FlushCallHistory(); });
+        messages = MobrelApi_FlushSMS();
+        other.join();
+        ASSERT_EQ(messages, 0);
+        ASSERT_EQ(calls, 0);
+        EXPECT_TRUE(sameGroups(libraryConversations(), storeConversations(state())));
+        EXPECT_TRUE(sameGroups(libraryCallGroups(), storeCallGroups(state())));
+    }
 }
 
 TEST_F(SmallPhone, FailuresKeepWhatWasParsed) {

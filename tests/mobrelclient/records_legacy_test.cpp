@@ -9,8 +9,11 @@ using namespace recordstest;
 
 TEST(LegacyPhone, WritesMessagesWithoutTheRole) {
     mobreltest::PhoneSim sim;
-    ASSERT_TRUE(bringUp(sim, {.dataset = "small", .profile = "legacy"}));
-    EXPECT_EQ(MobrelApi_CheckAndroidVersionAt44(), 0);
+    int index = 0;
+    ASSERT_TRUE(bringUp(sim, {.dataset = "small", .profile = "legacy"}, &index));
+    MobrelDeviceInfo info {};
+    ASSERT_EQ(MobrelApi_GetAndroidDevicesInfo(&info, index), 0);
+    EXPECT_STREQ(info.androidVersion, "4.3");
     EXPECT_EQ(MobrelApi_CheckDefaultMessangeOK(), -1);
 
     // A reply into the first conversation, chosen by the phone from the address.
@@ -52,4 +55,5 @@ TEST(LegacyPhone, WritesMessagesWithoutTheRole) {
     for (const auto& [id, object] : storeObjects(sim.statePath(), "messages")) {
         EXPECT_NE(std::to_string(storeNumber(object, "thread")), thread) << "message " << id << " left";
     }
+    releaseLists(sim);
 }

@@ -255,17 +255,21 @@ TEST(RecordLists, CapturedMessagesGroupedByThread) {
     for (const MobrelSmsThread* thread = lists.messages.first(); thread; thread = thread->next, ++t) {
         ASSERT_LT(t, threadOrder.size());
         const std::vector<const Fields*>& expected = byThread[threadOrder[t]];
-        ASSERT_NE(thread->firstMessage, nullptr);
+        // Conversations are byte-packed: their members are copied before a check takes them by reference.
+        const MobrelSms* firstMessage = thread->firstMessage;
+        const MobrelSms* lastMessage = thread->lastMessage;
+        const int64_t latestSortKey = thread->latestSortKey;
+        ASSERT_NE(firstMessage, nullptr);
         EXPECT_STREQ(thread->threadId, threadOrder[t].c_str());
         // The conversation points at its first message's texts.
-        EXPECT_EQ(thread->threadId, thread->firstMessage->threadId);
-        EXPECT_EQ(thread->person, thread->firstMessage->person);
-        EXPECT_EQ(thread->address, thread->firstMessage->address);
+        EXPECT_TRUE(thread->threadId == firstMessage->threadId);
+        EXPECT_TRUE(thread->person == firstMessage->person);
+        EXPECT_TRUE(thread->address == firstMessage->address);
         EXPECT_EQ(thread->reserved, 0);
-        EXPECT_EQ(thread->latestSortKey, 0);
+        EXPECT_EQ(latestSortKey, 0);
         size_t i = 0;
         const MobrelSms* last = nullptr;
-        for (const MobrelSms* m = thread->firstMessage; m; last = m, m = m->next, ++i) {
+        for (const MobrelSms* m = firstMessage; m; last = m, m = m->next, ++i) {
             ASSERT_LT(i, expected.size());
             const Fields& ref = *expected[i];
             for (const auto& [text, key] : {std::pair {m->id, "ID"}, {m->person, "PERSON"}, {m->address, "ADDRESS"},
@@ -280,10 +284,11 @@ TEST(RecordLists, CapturedMessagesGroupedByThread) {
             EXPECT_EQ(m->checkMark, 1);
         }
         EXPECT_EQ(i, expected.size());
-        EXPECT_EQ(thread->lastMessage, last);
+        EXPECT_EQ(lastMessage, last);
     }
     EXPECT_EQ(t, threadOrder.size());
-    EXPECT_EQ(lists.messages.last()->next, nullptr);
+    const MobrelSmsThread* afterLast = lists.messages.last()->next;
+    EXPECT_EQ(afterLast, nullptr);
 }
 
 TEST(RecordLists, CapturedCallsGroupedByNumber) {

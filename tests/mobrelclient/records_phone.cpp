@@ -1,6 +1,10 @@
 #include "records_phone.h"
 
+#include <arpa/inet.h>
 #include <cjson/cJSON.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -87,6 +91,18 @@ Text nameFor(const std::map<std::string, std::string>& names, const Text& number
     return found == names.end() ? std::nullopt : Text(found->second);
 }
 
+// True when nothing listens on 127.0.0.1:port.
+bool portFree(int port) {
+    const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address {};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<uint16_t>(port));
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    const bool free = fd >= 0 && bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+    if (fd >= 0) close(fd);
+    return free;
+}
+
 Text libraryText(const char* text) { return text ? Text(text) : std::nullopt; }
 
 // Appends record to the group keyed key, making the group at the end when it is new.
@@ -117,17 +133,51 @@ std::string differences(const Fields& actual, const Fields& expected) {
 
 }  // namespace
 
-::testing::AssertionResult bringUp(mobreltest::PhoneSim& sim, const mobreltest::SimOptions& options) {
+::testing::AssertionResult bringUp(mobreltest::PhoneSim& sim, const mobreltest::SimOptions& options, int* index) {
     if (!sim.start(options)) return ::testing::AssertionFailure() << "phonesim: " << sim.error();
+    // The forwarded port is the machine's: while another adb server holds it,
+    // the library would reach that server's phone.
+    if (!portFree(25803)) return ::testing::AssertionFailure() << "127.0.0.1:25803 is held by another program";
     MobrelApi_Init();
-    int detected = -1;
-    for (int attempt = 0; attempt < 20 && detected != 0; ++attempt) {
-        detected = MobrelApi_CheckDeviceDetected(0);
-        if (detected != 0) std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    // Another phone left running on a lower port may be listed first: ours is
+    // found by its serial, so that nothing is ever written to someone else's phone.
+    int mine = -1;
+    for (int attempt = 0; attempt < 20 && mine < 0; ++attempt) {
+        if (MobrelApi_CheckDeviceDetected(0) != -1) {
+            for (int i = 0; i < 5 && mine < 0; ++i) {
+                MobrelDeviceInfo info {};
+                if (MobrelApi_GetAndroidDevicesInfo(&info, i) == 0 && sim.serial() == info.serial) mine = i;
+            }
+        }
+        if (mine < 0) std::this_thread::sleep_for(std::chrono::milliseconds(500));
     }
-    if (detected != 0) return ::testing::AssertionFailure() << "detection gave " << detected;
-    if (MobrelApi_ReadyTodoing(0) != 0) return ::testing::AssertionFailure() << "bring-up failed";
+    if (mine < 0) return ::testing::AssertionFailure() << "adb does not list " << sim.serial();
+    if (mine != 0 && MobrelApi_CheckDeviceDetected(mine) != 0) {
+        return ::testing::AssertionFailure() << sim.serial() << " is not ready";
+    }
+    if (MobrelApi_ReadyTodoing(mine) != 0) return ::testing::AssertionFailure() << "bring-up failed";
+    if (index) *index = mine;
     return ::testing::AssertionSuccess();
+}
+
+void releaseLists(mobreltest::PhoneSim& sim) {
+    for (const char* count : {"getcontactCount", "getsmsCount", "getcalllogcount"}) {
+        phonesim::Faults faults;
+        faults.badCommand = count;
+        faults.badReply = "short";
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));  // a new modification time
+        sim.setFaults(faults);
+        MobrelApi_FlushPerson();
+        MobrelApi_FlushSMS();
+        MobrelApi_FlushCallHistory();
+    }
+    MobrelContact* contacts = nullptr;
+    MobrelSmsThread* conversations = nullptr;
+    MobrelCallGroup* groups = nullptr;
+    MobrelApi_GetPerson(&contacts);
+    MobrelApi_GetSMS(&conversations);
+    MobrelApi_GetCallHistory(&groups);
+    EXPECT_TRUE(!contacts && !conversations && !groups) << "a list outlived its failed flush";
 }
 
 std::vector<Fields> storeContacts(const fs::path& state, size_t limit) {
@@ -241,6 +291,7 @@ std::vector<Group> libraryConversations() {
                     t->person == t->firstMessage->person && t->address == t->firstMessage->address)
             << "conversation " << group.key;
         const MobrelSms* last = nullptr;
+        const MobrelSms* lastMessage = t->lastMessage;  // copied: a packed member is not bound by reference
         for (const MobrelSms* m = t->firstMessage; m; last = m, m = m->next) {
             group.records.push_back(Fields {
                 {"id", libraryText(m->id)},         {"person", libraryText(m->person)},
@@ -250,7 +301,7 @@ std::vector<Group> libraryConversations() {
                 {"extra", libraryText(m->extra)},   {"sortKey", std::to_string(m->sortKey)},
                 {"highlightFlag", std::to_string(m->highlightFlag)}, {"checkMark", std::to_string(m->checkMark)}});
         }
-        EXPECT_EQ(t->lastMessage, last) << "conversation " << group.key;
+        EXPECT_EQ(lastMessage, last) << "conversation " << group.key;
         conversations.push_back(std::move(group));
     }
     return conversations;

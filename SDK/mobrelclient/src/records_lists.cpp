@@ -158,12 +158,19 @@ void MessageBuilder::store(const WorkingRecord& r) {
         found->second->lastMessage->next = m;
         found->second->lastMessage = m;
     } else {
+        // Conversations are byte-packed and their pointers unaligned: each is
+        // set by plain assignment, never through a reference.
         auto* t = new MobrelSmsThread {};
         t->person = m->person;
         t->address = m->address;
         t->threadId = m->threadId;
-        t->firstMessage = t->lastMessage = m;
-        (list_.last_ ? list_.last_->next : list_.first_) = t;
+        t->firstMessage = m;
+        t->lastMessage = m;
+        if (list_.last_) {
+            list_.last_->next = t;
+        } else {
+            list_.first_ = t;
+        }
         list_.last_ = t;
         threads_.emplace(t->threadId, t);
     }
@@ -217,7 +224,11 @@ void CallLogBuilder::store(const WorkingRecord& r) {
         auto* g = new MobrelCallGroup {};
         g->number = e->number;
         g->firstEntry = e;
-        (list_.last_ ? list_.last_->next : list_.first_) = g;
+        if (list_.last_) {
+            list_.last_->next = g;
+        } else {
+            list_.first_ = g;
+        }
         list_.last_ = g;
         e->group = g;
         groups_.emplace(g->number, GroupEnd {g, e});
