@@ -295,11 +295,13 @@ TEST_F(SmallPhone, ContactAddedReadBackAndDeleted) {
     EXPECT_EQ(MobrelApi_DeletePerson(id.c_str()), 1);
     EXPECT_EQ(storeObjects(state(), "contacts").count(std::stoll(id)), 0u);
 
-    // A contact with only a name gets no update.
+    // A contact with only a name gets no update. Records are byte-packed, so
+    // the caller's may lie at any address.
     std::string onlyName = "Nur Name";
-    MobrelContact named {};
-    named.name = onlyName.data();
-    ASSERT_EQ(MobrelApi_AddPerson(&named), 0);
+    alignas(8) unsigned char storage[sizeof(MobrelContact) + 1] = {};
+    auto* named = reinterpret_cast<MobrelContact*>(storage + 1);
+    named->name = onlyName.data();
+    ASSERT_EQ(MobrelApi_AddPerson(named), 0);
     const auto afterNamed = storeObjects(state(), "contacts");
     EXPECT_EQ(afterNamed.rbegin()->second,
               "{\"id\":" + std::to_string(afterNamed.rbegin()->first) + ",\"name\":\"Nur Name\"}");

@@ -133,7 +133,7 @@ void MessageList::clear() {
 }
 
 MessageBuilder::MessageBuilder(MessageList& list) : list_(list) {
-    for (MobrelSmsThread* t = list_.first_; t; t = t->next) threads_.emplace(t->threadId, t);
+    for (MobrelSmsThread* t = list_.first_; t; t = t->next) threads_.emplace(std::string_view(t->threadId), t);
 }
 
 void MessageBuilder::store(const WorkingRecord& r) {
@@ -172,7 +172,7 @@ void MessageBuilder::store(const WorkingRecord& r) {
             list_.first_ = t;
         }
         list_.last_ = t;
-        threads_.emplace(t->threadId, t);
+        threads_.emplace(std::string_view(t->threadId), t);
     }
     ++list_.count_;
 }
@@ -198,7 +198,7 @@ CallLogBuilder::CallLogBuilder(CallLogList& list) : list_(list) {
     for (MobrelCallGroup* g = list_.first_; g; g = g->next) {
         MobrelCallLog* last = g->firstEntry;
         while (last && last->next) last = last->next;
-        groups_.emplace(g->number, GroupEnd {g, last});
+        groups_.emplace(std::string_view(g->number), GroupEnd {g, last});
     }
 }
 
@@ -231,7 +231,7 @@ void CallLogBuilder::store(const WorkingRecord& r) {
         }
         list_.last_ = g;
         e->group = g;
-        groups_.emplace(g->number, GroupEnd {g, e});
+        groups_.emplace(std::string_view(g->number), GroupEnd {g, e});
     }
     ++list_.count_;
 }

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <cstring>
 #include <string>
+#include <utility>
 
 #include "commands.h"
 #include "exchange.h"
@@ -17,23 +18,6 @@ constexpr size_t kIdDigits = 19;
 
 // The hex text of a whole value; a missing text gives an empty field.
 std::string hexField(const char* text) { return text ? hexEncode(text, std::string::npos) : std::string(); }
-
-// Fields sent after "AddPerson:", in this order, with their field names.
-// extra14 and extra15 are never sent.
-struct UpdateField {
-    char* MobrelContact::*member;
-    const char* name;
-};
-const UpdateField kUpdateFields[] = {
-    {&MobrelContact::nickname, "NICKNAME"},       {&MobrelContact::mobilePhone, "MOBILE"},
-    {&MobrelContact::homePhone, "HOMENUMBER"},    {&MobrelContact::workPhone, "WORKNUMBER"},
-    {&MobrelContact::website, "HOMEPAGE"},        {&MobrelContact::homeEmail, "HOMEEMAIL"},
-    {&MobrelContact::birthday, "BIRTHDAY"},       {&MobrelContact::group, "GROUP"},
-    {&MobrelContact::note, "NOTE"},               {&MobrelContact::organization, "ORGANZATION"},
-    {&MobrelContact::title, "DEPARTMENT"},        {&MobrelContact::homeAddress, "HOMEADDRESS"},
-    {&MobrelContact::workAddress, "WORKADDRESS"}, {&MobrelContact::homeFax, "HOMEFAX"},
-    {&MobrelContact::workFax, "WORKFAX"},         {&MobrelContact::workEmail, "WORKEMAIL"},
-};
 
 int sendWithId(std::string (*command)(const std::string&), const char* id) {
     if (!isPlainId(id)) return -1;
@@ -50,12 +34,23 @@ int addPerson(const MobrelContact* contact) {
     const int64_t id = sendForInt64(cmd::addPerson(hexField(name.c_str()), hexField(contact->mobilePhone)));
     if (id <= 0) return -1;
 
+    // Records are byte-packed and may lie at any address: the fields are read
+    // by name, in the order they are sent. extra14 and extra15 are never sent.
+    const std::pair<const char*, const char*> updates[] = {
+        {contact->nickname, "NICKNAME"},        {contact->mobilePhone, "MOBILE"},
+        {contact->homePhone, "HOMENUMBER"},     {contact->workPhone, "WORKNUMBER"},
+        {contact->website, "HOMEPAGE"},         {contact->homeEmail, "HOMEEMAIL"},
+        {contact->birthday, "BIRTHDAY"},        {contact->group, "GROUP"},
+        {contact->note, "NOTE"},                {contact->organization, "ORGANZATION"},
+        {contact->title, "DEPARTMENT"},         {contact->homeAddress, "HOMEADDRESS"},
+        {contact->workAddress, "WORKADDRESS"},  {contact->homeFax, "HOMEFAX"},
+        {contact->workFax, "WORKFAX"},          {contact->workEmail, "WORKEMAIL"},
+    };
     const std::string idText = std::to_string(id);
-    for (const UpdateField& field : kUpdateFields) {
-        const char* value = contact->*field.member;
+    for (const auto& [value, field] : updates) {
         // An empty value, or one that is a lone double quote, is not sent.
         if (!value || !*value || std::strcmp(value, "\"") == 0) continue;
-        sendForInt(cmd::updatePerson(idText, hexField(value), field.name));
+        sendForInt(cmd::updatePerson(idText, hexField(value), field));
     }
     return 0;  // whatever the updates answered
 }
