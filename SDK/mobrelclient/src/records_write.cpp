@@ -3,7 +3,6 @@
 #include <cstdint>
 #include <cstring>
 #include <string>
-#include <utility>
 
 #include "commands.h"
 #include "exchange.h"
@@ -34,9 +33,14 @@ int addPerson(const MobrelContact* contact) {
     const int64_t id = sendForInt64(cmd::addPerson(hexField(name.c_str()), hexField(contact->mobilePhone)));
     if (id <= 0) return -1;
 
-    // Records are byte-packed and may lie at any address: the fields are read
-    // by name, in the order they are sent. extra14 and extra15 are never sent.
-    const std::pair<const char*, const char*> updates[] = {
+    // Records are byte-packed and may lie at any address: each field is read
+    // by name into a plain copy (never bound by reference), in the order the
+    // fields are sent. extra14 and extra15 are never sent.
+    struct Update {
+        const char* value;
+        const char* field;
+    };
+    const Update updates[] = {
         {contact->nickname, "NICKNAME"},        {contact->mobilePhone, "MOBILE"},
         {contact->homePhone, "HOMENUMBER"},     {contact->workPhone, "WORKNUMBER"},
         {contact->website, "HOMEPAGE"},         {contact->homeEmail, "HOMEEMAIL"},
