@@ -7,6 +7,8 @@
 
 namespace mobrel {
 
+// Every value is sent whole, however long: the command is sized to fit.
+
 // "AddPerson:" with the joined name and the mobile number, then one
 // "UpdatePerson:" per further field. 0, or -1 when the phone gave no id (then
 // nothing else is sent) or contact is null.
@@ -15,8 +17,6 @@ int addPerson(const MobrelContact* contact);
 // exchange failed), -1 for a null record.
 int addSms(const MobrelSms* message);
 int addCallHistory(const MobrelCallLog* entry);
-
-// Every value is sent whole, however long: the command is sized to fit.
 
 // The deletes send the id as plain text, so only an id made of decimal digits
 // is sent; any other (null, empty, or holding ";" or other characters) is
