@@ -1,0 +1,442 @@
+// Contacts, messages and the call log through the shared library's exports,
+// against phonesim's small phone (Android 10) behind the real adb: every record
+// byte for byte against the phone's store files, the counters while a flush
+// runs, failures midway, writes read back, and ids that are not ids.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <set>
+#include <thread>
+#include <tuple>
+
+#include "mobrelclient.h"
+#include "records_phone.h"
+
+using namespace recordstest;
+
+namespace {
+
+class SmallPhone : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        sim = new mobreltest::PhoneSim;
+        ready = bringUp(*sim, {.dataset = "small"}, &index);
+        if (!ready) std::fprintf(stderr, "%s\n", ready.message());
+    }
+    static void TearDownTestSuite() {
+        if (ready) releaseLists(*sim);
+        delete sim;
+        sim = nullptr;
+    }
+    void SetUp() override {
+        ASSERT_TRUE(ready) << ready.message();
+        setFaults(phonesim::Faults {});
+    }
+
+    // phonesim sees a change of its switches by the file's modification time,
+    // which moves in steps of a few milliseconds: two writes in one step would
+    // look like one.
+    static void setFaults(const phonesim::Faults& faults) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        sim->setFaults(faults);
+    }
+
+    // A fresh bring-up with the phone well, then the switches: phonesim counts
+    // the good replies of a spoiled command from the companion's install on.
+    static bool reinstalledWith(const phonesim::Faults& faults) {
+        setFaults(phonesim::Faults {});
+        if (MobrelApi_ReadyTodoing(index) != 0) return false;
+        setFaults(faults);
+        return true;
+    }
+
+    static std::filesystem::path state() { return sim->statePath(); }
+
+    static mobreltest::PhoneSim* sim;
+    static int index;  // the phone's place in adb's list
+    static ::testing::AssertionResult ready;
+};
+
+mobreltest::PhoneSim* SmallPhone::sim = nullptr;
+int SmallPhone::index = 0;
+::testing::AssertionResult SmallPhone::ready = ::testing::AssertionFailure();
+
+bool anyText(const std::vector<Group>& groups, const char* field, bool (*test)(const std::string&)) {
+    for (const Group& g : groups) {
+        for (const Fields& r : g.records) {
+            const auto found = r.find(field);
+            if (found != r.end() && found->second && test(*found->second)) return true;
+        }
+    }
+    return false;
+}
+
+std::string repeatedTo(const std::string& piece, size_t length) {
+    std::string text;
+    while (text.size() < length) text += piece;
+    return text.substr(0, length);
+}
+
+// The reply to command spoiled (see phonesim/faults.h), after `after` good ones.
+phonesim::Faults spoiled(const char* command, const char* how = "garbage", int after = 0) {
+    phonesim::Faults faults;
+    faults.badCommand = command;
+    faults.badReply = how;
+    faults.badAfter = after;
+    return faults;
+}
+
+// The id of the newest record of a store file.
+long long newestId(const std::filesystem::path& state, const char* category) {
+    const auto objects = storeObjects(state, category);
+    return objects.empty() ? 0 : objects.rbegin()->first;
+}
+
+}  // namespace
+
+TEST_F(SmallPhone, EveryRecordArrivesExactly) {
+    ASSERT_EQ(MobrelApi_FlushPerson(), 0);
+    const std::vector<Fields> contacts = storeContacts(state());
+    ASSERT_EQ(contacts.size(), 40u);
+    EXPECT_TRUE(sameRecords(libraryContacts(), contacts));
+    EXPECT_EQ(MobrelApi_GetPerson(nullptr), 40);
+    EXPECT_EQ(MobrelApi_GetPersonCount(), 40);
+    bool cjkName = false;
+    for (const Fields& c : contacts) cjkName = cjkName || c.at("name")->find("小明") != std::string::npos;
+    EXPECT_TRUE(cjkName);
+
+    ASSERT_EQ(MobrelApi_FlushSMS(), 0);
+    const std::vector<Group> conversations = storeConversations(state());
+    EXPECT_TRUE(sameGroups(libraryConversations(), conversations));
+    size_t kept = 0;
+    for (const Group& g : conversations) kept += g.records.size();
+    EXPECT_EQ(kept, 296u);  // 300 less 4 drafts
+    EXPECT_EQ(MobrelApi_GetSMS(nullptr), 296);
+    EXPECT_EQ(MobrelApi_GetSMSCount(), 296);
+    // The comparison covered what is easy to get wrong.
+    EXPECT_TRUE(anyText(conversations, "body", [](const std::string& s) { return s.find('\n') != std::string::npos; }));
+    EXPECT_TRUE(anyText(conversations, "body", [](const std::string& s) { return s.find("\xF0\x9F") != std::string::npos; }));
+    EXPECT_TRUE(anyText(conversations, "body", [](const std::string& s) { return s.find("ありがとう") != std::string::npos; }));
+
+    ASSERT_EQ(MobrelApi_FlushCallHistory(), 0);
+    const std::vector<Group> callGroups = storeCallGroups(state());
+    EXPECT_TRUE(sameGroups(libraryCallGroups(), callGroups));
+    size_t entries = 0;
+    for (const Group& g : callGroups) entries += g.records.size();
+    EXPECT_LT(callGroups.size(), entries);  // numbers shared by several calls
+    EXPECT_EQ(MobrelApi_GetCallHistory(nullptr), static_cast<int>(entries));
+    EXPECT_EQ(MobrelApi_GetCallHistoryCount(), static_cast<int>(entries));
+
+    for (int type : {0, 1, 2}) EXPECT_EQ(MobrelApi_CheckItemisLoaded(type), 1) << type;
+}
+
+TEST_F(SmallPhone, CountersMoveWhileAFlushRuns) {
+    ASSERT_EQ(MobrelApi_FlushSMS(), 0);  // the current count now holds 300 from this flush
+    MobrelApi_SetItemisUnLoaded(1);
+    ASSERT_EQ(MobrelApi_CheckItemisLoaded(1), 0);
+    phonesim::Faults slow;
+    slow.delayMs = 20;
+    setFaults(slow);
+
+    using Sample = std::tuple<int, int, int>;  // loaded, current, total
+    std::vector<Sample> samples;
+    std::atomic<bool> done {false};
+    std::thread poller([&] {
+        while (!done) {
+            const Sample s {MobrelApi_CheckItemisLoaded(1), MobrelApi_getItemCurrentLoadedCount(1),
+                            MobrelApi_getItemTotalLoadedCount(1)};
+            if (samples.empty() || samples.back() != s) samples.push_back(s);
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+    });
+    const int result = MobrelApi_FlushSMS();
+    done = true;
+    poller.join();
+    ASSERT_EQ(result, 0);
+    samples.emplace_back(MobrelApi_CheckItemisLoaded(1), MobrelApi_getItemCurrentLoadedCount(1),
+                         MobrelApi_getItemTotalLoadedCount(1));
+
+    // The flag goes up before the first page; the current count keeps the last
+    // flush's 300 until then, then moves by five per page up to the count.
+    std::vector<int> currents;
+    bool totalWasCount = false;
+    for (const auto& [loaded, current, total] : samples) {
+        if (current != 300 || !currents.empty()) {
+            EXPECT_EQ(loaded, 1) << "current " << current;
+            if (currents.empty() || currents.back() != current) currents.push_back(current);
+        }
+        totalWasCount = totalWasCount || total == 300;
+    }
+    EXPECT_TRUE(totalWasCount);
+    ASSERT_FALSE(currents.empty());
+    for (size_t i = 0; i < currents.size(); ++i) {
+        EXPECT_EQ(currents[i] % 5, 0) << currents[i];
+        if (i > 0) {
+            EXPECT_GT(currents[i], currents[i - 1]);
+        }
+    }
+    EXPECT_GE(currents.size(), 30u) << "pages seen moving";
+    EXPECT_EQ(currents.back(), 300);
+    EXPECT_EQ(MobrelApi_getItemCurrentLoadedCount(1), 300);
+    EXPECT_EQ(MobrelApi_getItemTotalLoadedCount(1), 296);  // the records kept
+}
+
+TEST_F(SmallPhone, TwoCategoriesFlushAtOnce) {
+    // The flushes share the one page buffer; each still gets its own pages whole.
+    for (int round = 0; round < 3; ++round) {
+        int messages = -9;
+        int calls = -9;
+        std::thread other([&] { calls = MobrelApi_FlushCallHistory(); });
+        messages = MobrelApi_FlushSMS();
+        other.join();
+        ASSERT_EQ(messages, 0);
+        ASSERT_EQ(calls, 0);
+        EXPECT_TRUE(sameGroups(libraryConversations(), storeConversations(state())));
+        EXPECT_TRUE(sameGroups(libraryCallGroups(), storeCallGroups(state())));
+    }
+}
+
+TEST_F(SmallPhone, FailuresKeepWhatWasParsed) {
+    // A count that fails: -1, the old copy gone, the total as it was.
+    ASSERT_EQ(MobrelApi_FlushSMS(), 0);
+    const int messagesBefore = MobrelApi_GetSMSCount();
+    setFaults(spoiled("getsmsCount"));
+    EXPECT_EQ(MobrelApi_FlushSMS(), -1);
+    MobrelSmsThread* conversations = reinterpret_cast<MobrelSmsThread*>(1);
+    EXPECT_EQ(MobrelApi_GetSMS(&conversations), messagesBefore);
+    EXPECT_EQ(conversations, nullptr);
+
+    setFaults(spoiled("getcalllogcount", "short"));
+    EXPECT_EQ(MobrelApi_FlushCallHistory(), -1);
+    setFaults(spoiled("getcontactCount", "short"));
+    EXPECT_EQ(MobrelApi_FlushPerson(), -1);
+    EXPECT_TRUE(libraryContacts().empty());
+
+    // Pages that fail midway: what the earlier pages held is kept and counted.
+    ASSERT_TRUE(reinstalledWith(spoiled("getsmsPart10", "short", 3)));
+    EXPECT_EQ(MobrelApi_FlushSMS(), -1);
+    const std::vector<Group> first15 = storeConversations(state(), 15);
+    EXPECT_TRUE(sameGroups(libraryConversations(), first15));
+    size_t kept = 0;
+    for (const Group& g : first15) kept += g.records.size();
+    EXPECT_EQ(MobrelApi_GetSMSCount(), static_cast<int>(kept));
+    EXPECT_EQ(MobrelApi_getItemCurrentLoadedCount(1), 15);
+
+    ASSERT_TRUE(reinstalledWith(spoiled("getcalllogpart10", "garbage", 2)));
+    EXPECT_EQ(MobrelApi_FlushCallHistory(), -1);
+    EXPECT_TRUE(sameGroups(libraryCallGroups(), storeCallGroups(state(), 10)));
+
+    ASSERT_TRUE(reinstalledWith(spoiled("getcontactpart10", "overlong", 1)));
+    EXPECT_EQ(MobrelApi_FlushPerson(), -1);
+    EXPECT_TRUE(sameRecords(libraryContacts(), storeContacts(state(), 5)));
+    EXPECT_EQ(MobrelApi_GetPersonCount(), 5);
+
+    // The channel recovers: with the phone well again every flush is whole.
+    setFaults(phonesim::Faults {});
+    EXPECT_EQ(MobrelApi_FlushPerson(), 0);
+    EXPECT_TRUE(sameRecords(libraryContacts(), storeContacts(state())));
+    EXPECT_EQ(MobrelApi_FlushSMS(), 0);
+    EXPECT_TRUE(sameGroups(libraryConversations(), storeConversations(state())));
+    EXPECT_EQ(MobrelApi_FlushCallHistory(), 0);
+    EXPECT_TRUE(sameGroups(libraryCallGroups(), storeCallGroups(state())));
+}
+
+TEST_F(SmallPhone, ContactAddedReadBackAndDeleted) {
+    // Every field, a joined name and a note well past 512 bytes: both reach the phone whole.
+    std::string name = repeatedTo("Zoë Åsa ", 300);       // 10 bytes a piece
+    std::string nameExtra = repeatedTo(" 小林 👩‍🔬", 304);  // 19 bytes a piece
+    std::string note = "Zeile eins\nZeile zwei: ☎ 555\n" + repeatedTo("Notiz mit mehr Text. ", 1469);
+    ASSERT_EQ(note.size(), 1500u);
+    std::string fields[] = {"", "", "Zoë", "+49 170 5550101", "+49 30 5550102", "+49 89 5550103",
+                            "\"", "zoe@example.org", "1990-02-28", "Familie", "", "Acme", "Chefin",
+                            "x14", "x15", "Hauptstraße 1\n10115 Berlin", "Werkweg 2\n80331 München", "",
+                            "+49 89 5550104", "zoe@work.example.com"};
+    MobrelContact contact {};
+    contact.name = name.data();
+    contact.nameExtra = nameExtra.data();
+    char** slots[] = {&contact.contactId, &contact.name, &contact.nickname, &contact.mobilePhone,
+                      &contact.homePhone, &contact.workPhone, &contact.website, &contact.homeEmail,
+                      &contact.birthday, &contact.group, &contact.note, &contact.organization, &contact.title,
+                      &contact.extra14, &contact.extra15, &contact.homeAddress, &contact.workAddress,
+                      &contact.homeFax, &contact.workFax, &contact.workEmail};
+    for (size_t i = 2; i < std::size(slots); ++i) *slots[i] = fields[i].data();
+    contact.note = note.data();
+    const long long lastBefore = newestId(state(), "contacts");
+
+    ASSERT_EQ(MobrelApi_AddPerson(&contact), 0);
+    const auto objects = storeObjects(state(), "contacts");
+    ASSERT_GT(objects.rbegin()->first, lastBefore);
+    const std::string& stored = objects.rbegin()->second;
+    EXPECT_EQ(storeText(stored, "name"), name + nameExtra);
+    EXPECT_EQ(storeText(stored, "note"), note);
+    EXPECT_EQ(storeText(stored, "nickname"), "Zoë");
+    EXPECT_EQ(storeText(stored, "mobile"), "+49 170 5550101");
+    EXPECT_EQ(storeText(stored, "group"), "Familie");
+    EXPECT_EQ(storeText(stored, "title"), "Chefin");
+    EXPECT_EQ(storeText(stored, "homeAddress"), "Hauptstraße 1\n10115 Berlin");
+    EXPECT_EQ(storeText(stored, "workEmail"), "zoe@work.example.com");
+    EXPECT_EQ(storeText(stored, "website"), std::nullopt);  // a lone double quote is not sent
+    EXPECT_EQ(storeText(stored, "homeFax"), std::nullopt);  // nor an empty value
+
+    // Read back: the newest contact comes first.
+    ASSERT_EQ(MobrelApi_FlushPerson(), 0);
+    MobrelContact* head = nullptr;
+    MobrelApi_GetPerson(&head);
+    ASSERT_NE(head, nullptr);
+    EXPECT_EQ(std::stoll(head->contactId), objects.rbegin()->first);
+    EXPECT_EQ(std::string(head->name), name + nameExtra);
+    EXPECT_EQ(std::string(head->note), note.substr(0, 1023));  // a record keeps at most 1023 bytes of a text
+    EXPECT_STREQ(head->workFax, "+49 89 5550104");
+    EXPECT_EQ(head->website, nullptr);
+    EXPECT_EQ(head->group, nullptr);  // never read back
+
+    const std::string id = head->contactId;
+    EXPECT_EQ(MobrelApi_DeletePerson(id.c_str()), 1);
+    EXPECT_EQ(storeObjects(state(), "contacts").count(std::stoll(id)), 0u);
+
+    // A contact with only a name gets no update. Records are byte-packed, so
+    // the caller's may lie at any address.
+    std::string onlyName = "Nur Name";
+    alignas(8) unsigned char storage[sizeof(MobrelContact) + 1] = {};
+    auto* named = reinterpret_cast<MobrelContact*>(storage + 1);
+    named->name = onlyName.data();
+    ASSERT_EQ(MobrelApi_AddPerson(named), 0);
+    const auto afterNamed = storeObjects(state(), "contacts");
+    EXPECT_EQ(afterNamed.rbegin()->second,
+              "{\"id\":" + std::to_string(afterNamed.rbegin()->first) + ",\"name\":\"Nur Name\"}");
+    EXPECT_EQ(MobrelApi_DeletePerson(std::to_string(afterNamed.rbegin()->first).c_str()), 1);
+
+    // No id from the phone (nothing to name the contact by): -1 and nothing sent after.
+    MobrelContact empty {};
+    std::string nickname = "nobody";
+    empty.nickname = nickname.data();
+    const auto beforeEmpty = storeObjects(state(), "contacts");
+    EXPECT_EQ(MobrelApi_AddPerson(&empty), -1);
+    EXPECT_EQ(MobrelApi_AddPerson(nullptr), -1);
+    EXPECT_EQ(storeObjects(state(), "contacts"), beforeEmpty);
+}
+
+TEST_F(SmallPhone, MessageWrittenWithTheMessagingRole) {
+    std::string address = "+49 170 5550199";
+    std::string body = "Lange Nachricht 📨\nzweite Zeile\n" + repeatedTo("Wir sehen uns am Bahnhof. ", 1466);
+    ASSERT_EQ(body.size(), 1500u);
+    std::string date = "2024-02-29 23:59:58";
+    std::string read;  // empty: two dashes in a row, the phone chooses
+    std::string sent = "1";
+    MobrelSms message {};
+    message.address = address.data();
+    message.body = body.data();
+    message.date = date.data();
+    message.read = read.data();
+    message.type = sent.data();
+
+    // A fresh install is not the default messaging app, and Android 10 refuses it the write.
+    EXPECT_EQ(MobrelApi_CheckDefaultMessangeOK(), -1);
+    const auto before = storeObjects(state(), "messages");
+    EXPECT_EQ(MobrelApi_AddSMS(&message), 0);
+    EXPECT_EQ(storeObjects(state(), "messages"), before);
+
+    EXPECT_EQ(MobrelApi_SetDefaultMessage(), 1);
+    int ok = -1;
+    for (int attempt = 0; attempt < 100 && ok != 0; ++attempt) {
+        ok = MobrelApi_CheckDefaultMessangeOK();
+        if (ok != 0) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    ASSERT_EQ(ok, 0) << "the simulated user never accepted";
+
+    EXPECT_EQ(MobrelApi_AddSMS(&message), 1);
+    const auto after = storeObjects(state(), "messages");
+    ASSERT_EQ(after.size(), before.size() + 1);
+    const std::string& stored = after.rbegin()->second;
+    EXPECT_EQ(storeText(stored, "body"), body);  // whole, well past 1024 bytes
+    EXPECT_EQ(storeText(stored, "address"), address);
+    EXPECT_EQ(localDate(storeNumber(stored, "date")), date);
+    EXPECT_EQ(storeNumber(stored, "type"), 2);  // sent
+    EXPECT_EQ(storeNumber(stored, "read"), 1);  // a sent message left without read state is read
+
+    ASSERT_EQ(MobrelApi_FlushSMS(), 0);
+    const std::string thread = std::to_string(storeNumber(stored, "thread"));
+    const MobrelSms* readBack = nullptr;
+    MobrelSmsThread* first = nullptr;
+    MobrelApi_GetSMS(&first);
+    for (const MobrelSmsThread* t = first; t; t = t->next) {
+        if (thread == t->threadId) readBack = t->firstMessage;
+    }
+    ASSERT_NE(readBack, nullptr);
+    EXPECT_EQ(std::string(readBack->body), body.substr(0, 1023));
+    EXPECT_STREQ(readBack->address, address.c_str());
+    EXPECT_STREQ(readBack->date, date.c_str());
+    EXPECT_STREQ(readBack->type, "2");
+
+    // "DeleteOneSMS:" removes the whole conversation.
+    EXPECT_EQ(MobrelApi_DeleteSMS(thread.c_str()), 1);
+    EXPECT_EQ(storeObjects(state(), "messages"), before);
+
+    EXPECT_EQ(MobrelApi_ReSetDefaultMessage(), 1);
+    EXPECT_EQ(MobrelApi_CheckDefaultMessangeOK(), -1);
+    EXPECT_EQ(MobrelApi_AddSMS(&message), 0);
+    EXPECT_EQ(MobrelApi_AddSMS(nullptr), -1);
+}
+
+TEST_F(SmallPhone, CallAddedReadBackAndDeleted) {
+    std::string number = "+49 30 5550177";
+    std::string date = "2024-01-02 03:04:05";
+    std::string missed = "3";
+    MobrelCallLog entry {};
+    entry.number = number.data();
+    entry.date = date.data();
+    entry.type = missed.data();  // no duration: an empty field, the phone takes 0
+
+    const long long lastBefore = newestId(state(), "calls");
+    ASSERT_EQ(MobrelApi_AddCallHistory(&entry), 1);
+    const auto objects = storeObjects(state(), "calls");
+    const long long id = objects.rbegin()->first;
+    ASSERT_GT(id, lastBefore);
+    EXPECT_EQ(storeText(objects.rbegin()->second, "number"), number);
+    EXPECT_EQ(storeNumber(objects.rbegin()->second, "type"), 3);
+    EXPECT_EQ(storeNumber(objects.rbegin()->second, "duration"), 0);
+
+    ASSERT_EQ(MobrelApi_FlushCallHistory(), 0);
+    EXPECT_TRUE(sameGroups(libraryCallGroups(), storeCallGroups(state())));
+    const MobrelCallLog* readBack = nullptr;
+    MobrelCallGroup* first = nullptr;
+    MobrelApi_GetCallHistory(&first);
+    for (const MobrelCallGroup* g = first; g; g = g->next) {
+        if (number == g->number) readBack = g->firstEntry;
+    }
+    ASSERT_NE(readBack, nullptr);
+    EXPECT_EQ(std::stoll(readBack->id), id);
+    EXPECT_STREQ(readBack->date, date.c_str());
+    EXPECT_STREQ(readBack->duration, "0");
+
+    EXPECT_EQ(MobrelApi_DeleteCallHistory(std::to_string(id).c_str()), 1);
+    EXPECT_EQ(storeObjects(state(), "calls").count(id), 0u);
+    EXPECT_EQ(MobrelApi_AddCallHistory(nullptr), -1);
+}
+
+TEST_F(SmallPhone, IdsThatAreNotIdsAreRefused) {
+    // An id goes into the command as plain text: one holding ";" would be a
+    // second command. Nothing of such an id reaches the phone.
+    const auto contacts = storeObjects(state(), "contacts");
+    const auto messages = storeObjects(state(), "messages");
+    const auto calls = storeObjects(state(), "calls");
+    for (const char* id : {"1;DeleteOnePerson:2", "2;", "", "-1", " 3", "3 ", "4:5", "0x10", "١٢",
+                           "12345678901234567890"}) {
+        EXPECT_EQ(MobrelApi_DeletePerson(id), -1) << id;
+        EXPECT_EQ(MobrelApi_DeleteSMS(id), -1) << id;
+        EXPECT_EQ(MobrelApi_DeleteCallHistory(id), -1) << id;
+    }
+    EXPECT_EQ(MobrelApi_DeletePerson(nullptr), -1);
+    EXPECT_EQ(MobrelApi_DeleteSMS(nullptr), -1);
+    EXPECT_EQ(MobrelApi_DeleteCallHistory(nullptr), -1);
+    EXPECT_EQ(storeObjects(state(), "contacts"), contacts);
+    EXPECT_EQ(storeObjects(state(), "messages"), messages);
+    EXPECT_EQ(storeObjects(state(), "calls"), calls);
+
+    // The channel is still in step: a real id deletes its record, an unknown one nothing.
+    const std::string firstCall = std::to_string(calls.begin()->first);
+    EXPECT_EQ(MobrelApi_DeleteCallHistory(firstCall.c_str()), 1);
+    EXPECT_EQ(storeObjects(state(), "calls").size(), calls.size() - 1);
+    EXPECT_EQ(MobrelApi_DeleteCallHistory("999999"), 0);
+}

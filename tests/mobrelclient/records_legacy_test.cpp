@@ -1,0 +1,59 @@
+// Writing messages on an Android 4.3 phone: no default-messaging-app role is
+// needed there, so writes and deletes work without asking for it.
+#include <gtest/gtest.h>
+
+#include "mobrelclient.h"
+#include "records_phone.h"
+
+using namespace recordstest;
+
+TEST(LegacyPhone, WritesMessagesWithoutTheRole) {
+    mobreltest::PhoneSim sim;
+    int index = 0;
+    ASSERT_TRUE(bringUp(sim, {.dataset = "small", .profile = "legacy"}, &index));
+    MobrelDeviceInfo info {};
+    ASSERT_EQ(MobrelApi_GetAndroidDevicesInfo(&info, index), 0);
+    EXPECT_STREQ(info.androidVersion, "4.3");
+    EXPECT_EQ(MobrelApi_CheckDefaultMessangeOK(), -1);
+
+    // A reply into the first conversation, chosen by the phone from the address.
+    const auto before = storeObjects(sim.statePath(), "messages");
+    const std::string& firstMessage = before.begin()->second;
+    std::string address = *storeText(firstMessage, "address");
+    std::string body = "Antwort auf dem alten Telefon ✓";
+    std::string date = "2030-01-01 08:00:00";  // after every message of the dataset
+    std::string read = "0";
+    std::string received = "0";
+    MobrelSms message {};
+    message.address = address.data();
+    message.body = body.data();
+    message.date = date.data();
+    message.read = read.data();
+    message.type = received.data();
+    EXPECT_EQ(MobrelApi_AddSMS(&message), 1);
+
+    const auto after = storeObjects(sim.statePath(), "messages");
+    ASSERT_EQ(after.size(), before.size() + 1);
+    const std::string& stored = after.rbegin()->second;
+    const std::string thread = std::to_string(storeNumber(stored, "thread"));
+    EXPECT_EQ(thread, std::to_string(storeNumber(firstMessage, "thread")));
+    EXPECT_EQ(storeNumber(stored, "type"), 1);
+    EXPECT_EQ(storeNumber(stored, "read"), 0);
+
+    // Read back as the last message of its conversation.
+    ASSERT_EQ(MobrelApi_FlushSMS(), 0);
+    EXPECT_TRUE(sameGroups(libraryConversations(), storeConversations(sim.statePath())));
+    MobrelSmsThread* first = nullptr;
+    MobrelApi_GetSMS(&first);
+    const MobrelSmsThread* conversation = first;
+    while (conversation && thread != conversation->threadId) conversation = conversation->next;
+    ASSERT_NE(conversation, nullptr);
+    EXPECT_EQ(std::string(conversation->lastMessage->body), body);
+    EXPECT_STREQ(conversation->lastMessage->date, date.c_str());
+
+    EXPECT_EQ(MobrelApi_DeleteSMS(thread.c_str()), 1);
+    for (const auto& [id, object] : storeObjects(sim.statePath(), "messages")) {
+        EXPECT_NE(std::to_string(storeNumber(object, "thread")), thread) << "message " << id << " left";
+    }
+    releaseLists(sim);
+}
