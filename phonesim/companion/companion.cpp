@@ -14,7 +14,8 @@ namespace phonesim {
 namespace {
 
 // A command longer than this without its ';' is not one: the connection is dropped.
-constexpr size_t kMaxCommandBytes = 64 * 1024;
+// Values travel whole, so a long note or body makes a long command.
+constexpr size_t kMaxCommandBytes = 4 * 1024 * 1024;
 // The length announced by an "overlong" reply: far beyond any reply buffer.
 constexpr int32_t kOverlongLength = 100 * 1000 * 1000;
 

@@ -249,29 +249,10 @@ std::map<std::string, std::string> treeContents(const fs::path& folder) {
     return ::testing::AssertionSuccess();
 }
 
-namespace {
-
-// phonesim notices new switches by the file's modification time, which the file
-// system keeps in coarse steps: two writes within one step would look like one.
-// Writes again until the time has moved.
-void writeFaults(mobreltest::PhoneSim& sim, const phonesim::Faults& faults) {
-    const fs::path file = sim.statePath() / "faults.json";
-    std::error_code ec;
-    const fs::file_time_type before = fs::last_write_time(file, ec);
-    const bool existed = !ec;
-    sim.setFaults(faults);
-    for (int attempt = 0; existed && attempt < 200 && fs::last_write_time(file, ec) == before; ++attempt) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        sim.setFaults(faults);
-    }
-}
-
-}  // namespace
-
 ScopedFaults::ScopedFaults(mobreltest::PhoneSim& sim, const phonesim::Faults& faults) : sim_(sim) {
-    writeFaults(sim_, faults);
+    sim_.setFaults(faults);
 }
 
-ScopedFaults::~ScopedFaults() { writeFaults(sim_, phonesim::Faults {}); }
+ScopedFaults::~ScopedFaults() { sim_.setFaults(phonesim::Faults {}); }
 
 }  // namespace mediatest

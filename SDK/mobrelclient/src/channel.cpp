@@ -113,6 +113,7 @@ int ServiceChannel::send(const char* command, char* buffer, int bufferSize, cons
 int ServiceChannel::exchange(const char* command, char* buffer, int bufferSize, const char* payload,
                              int payloadLength) {
     const platform::SocketHandle sock = sock_;  // read again under the lock
+    ++exchanges_;
     if (bufferSize < 0) bufferSize = 0;
     const long sent = platform::sendBytes(sock, command, std::strlen(command));
     if (sent > 0 && payload && payloadLength > 0) {

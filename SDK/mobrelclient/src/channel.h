@@ -6,6 +6,7 @@
 #pragma once
 
 #include <atomic>
+#include <cstdint>
 #include <mutex>
 #include <string>
 
@@ -37,6 +38,9 @@ public:
     // The device every later forward names; "" for none.
     void setDeviceSerial(const std::string& serial);
 
+    // Request/reply exchanges tried on the socket since start-up (for measurements).
+    uint64_t exchangeCount() const { return exchanges_; }
+
 private:
     int openLocked();
     void closeLocked();
@@ -50,6 +54,7 @@ private:
     std::string serial_;
     std::atomic<platform::SocketHandle> sock_ {platform::kNoSocket};
     std::atomic<bool> connected_ {false};
+    std::atomic<uint64_t> exchanges_ {0};
 };
 
 // The process-wide channel (never destroyed) and the library's entry points to it.

@@ -16,9 +16,11 @@ int KeyList::find(const char* key) const {
 
 void WorkingRecord::set(int field, const char* hexValue) {
     std::string& out = text[field];
-    out = hexDecode(hexValue, kHexByteLimit);
-    // A text ends at its first NUL and keeps at most the limit.
-    out.resize(strnlen(out.c_str(), kRecordTextLimit));
+    // The whole value: a long message body or note cut here would be lost from
+    // every backup made of the list. A text ends at its first NUL.
+    const size_t digits = std::strlen(hexValue);
+    out = hexDecode(hexValue, digits / 2 + 1);
+    out.resize(std::strlen(out.c_str()));
     present[field] = true;
 }
 

@@ -7,9 +7,6 @@
 
 namespace mobrel {
 
-// The longest text a record keeps, in bytes (a decoded value is cut there).
-constexpr size_t kRecordTextLimit = 1023;
-
 // The keys a category reads. A working record holds one text per key, in the
 // order of this list.
 struct KeyList {

@@ -1,7 +1,8 @@
 // mobrelcheck: a self-check of the device-link library against the real adb,
 // through its exports as the program uses them: see that a phone is present,
-// detect it, bring it up, print its facts and counts. It refuses to run without a private
-// ANDROID_ADB_SERVER_PORT, so that nobody's own adb server is restarted.
+// detect it, bring it up, print its facts and counts, and flush every category.
+// It refuses to run without a private ANDROID_ADB_SERVER_PORT, so that
+// nobody's own adb server is restarted.
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -66,10 +67,36 @@ int main() {
     std::printf("sd card:      %lld of %lld bytes free\n", static_cast<long long>(info.sdAvail),
                 static_cast<long long>(info.sdTotal));
 
-    static const char* const kCategories[] = {"contacts", "messages", "call log", "photos", "videos", "music"};
-    for (unsigned type = 0; type < 6; ++type) {
-        std::printf("%-13s %d\n", (std::string(kCategories[type]) + ":").c_str(),
-                    MobrelApi_getItemTotalLoadedCount(type));
-    }
+    // What bring-up counted, then what each flush lists.
+    int counted[6];
+    for (unsigned type = 0; type < 6; ++type) counted[type] = MobrelApi_getItemTotalLoadedCount(type);
+    std::printf("\n%-10s %8s %6s  %s\n", "category", "counted", "flush", "listed");
+    const auto row = [&counted](const char* name, unsigned type, int flush, const std::string& listed) {
+        std::printf("%-10s %8d %6d  %s\n", name, counted[type], flush, listed.c_str());
+    };
+    int flush = MobrelApi_FlushPerson();
+    MobrelContact* contact = nullptr;
+    row("contacts", 0, flush, std::to_string(MobrelApi_GetPerson(&contact)));
+
+    flush = MobrelApi_FlushSMS();
+    MobrelSmsThread* thread = nullptr;
+    const int messages = MobrelApi_GetSMS(&thread);
+    int conversations = 0;
+    for (; thread; thread = thread->next) ++conversations;
+    row("messages", 1, flush, std::to_string(messages) + " in " + std::to_string(conversations) + " conversations");
+
+    flush = MobrelApi_FlushCallHistory();
+    MobrelCallGroup* group = nullptr;
+    const int calls = MobrelApi_GetCallHistory(&group);
+    int numbers = 0;
+    for (; group; group = group->next) ++numbers;
+    row("call log", 2, flush, std::to_string(calls) + " from " + std::to_string(numbers) + " numbers");
+
+    flush = MobrelApi_FlushPhotos();
+    row("photos", 3, flush, std::to_string(MobrelApi_GetPhotoCount()));
+    flush = MobrelApi_FlushVideo();
+    row("videos", 4, flush, std::to_string(MobrelApi_GetVideoCount()));
+    flush = MobrelApi_FlushMusic();
+    row("music", 5, flush, std::to_string(MobrelApi_GetMusicCount()));
     return 0;
 }
