@@ -25,7 +25,6 @@ protected:
         if (!ready) std::fprintf(stderr, "%s\n", ready.message());
     }
     static void TearDownTestSuite() {
-        if (ready) releaseLists(*sim);
         delete sim;
         sim = nullptr;
     }

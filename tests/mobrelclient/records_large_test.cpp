@@ -50,5 +50,4 @@ TEST(LargePhone, FlushesEveryCategoryCompletely) {
     const std::vector<Group> groups = storeCallGroups(sim.statePath());
     EXPECT_TRUE(sameGroups(libraryCallGroups(), groups));
     EXPECT_EQ(MobrelApi_GetCallHistoryCount(), static_cast<int>(recordsIn(groups)));
-    releaseLists(sim);
 }

@@ -55,5 +55,4 @@ TEST(LegacyPhone, WritesMessagesWithoutTheRole) {
     for (const auto& [id, object] : storeObjects(sim.statePath(), "messages")) {
         EXPECT_NE(std::to_string(storeNumber(object, "thread")), thread) << "message " << id << " left";
     }
-    releaseLists(sim);
 }

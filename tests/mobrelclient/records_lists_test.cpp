@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "record_arena.h"
 #include "records_lists.h"
 #include "records_parse.h"
 #include "test_support.h"
@@ -370,4 +371,24 @@ TEST(RecordLists, ContactAndCallRules) {
     EXPECT_EQ(groups, (std::vector<std::string> {"+1 555: 1 4", "0170: 3", "+1555: 5"}));
     EXPECT_STREQ(lists.calls.first()->next->firstEntry->type, "4");
     EXPECT_EQ(lists.calls.count(), 4);
+}
+
+// A list's memory: texts of every size stay whole and apart across blocks, and
+// records come zeroed, until the arena is cleared (the sanitizer build checks
+// that nothing is touched out of bounds or kept after clear).
+TEST(RecordArena, KeepsEveryTextWholeAcrossBlocks) {
+    RecordArena arena;
+    std::vector<std::pair<char*, std::string>> texts;
+    for (int i = 0; i < 3000; ++i) {
+        const size_t length = i % 97 == 0 ? 70000 + i : static_cast<size_t>(i % 40);  // some larger than a block
+        std::string text(length, static_cast<char>('a' + i % 26));
+        texts.emplace_back(arena.copy(text), text);
+        MobrelSms* record = arena.make<MobrelSms>();
+        EXPECT_EQ(record->id, nullptr);
+        EXPECT_EQ(record->next, nullptr);
+        record->checkMark = 1;
+    }
+    for (const auto& [copy, text] : texts) ASSERT_EQ(std::string(copy), text);
+    arena.clear();
+    EXPECT_STREQ(arena.copy("after"), "after");
 }

@@ -159,26 +159,6 @@ std::string differences(const Fields& actual, const Fields& expected) {
     return ::testing::AssertionSuccess();
 }
 
-void releaseLists(mobreltest::PhoneSim& sim) {
-    const std::pair<const char*, int (*)()> flushes[] = {
-        {"getcontactCount", MobrelApi_FlushPerson}, {"getsmsCount", MobrelApi_FlushSMS},
-        {"getcalllogcount", MobrelApi_FlushCallHistory}};
-    for (const auto& [count, flush] : flushes) {
-        phonesim::Faults faults;
-        faults.badCommand = count;
-        faults.badReply = "short";
-        sim.setFaults(faults);
-        EXPECT_EQ(flush(), -1) << count;
-    }
-    MobrelContact* contacts = nullptr;
-    MobrelSmsThread* conversations = nullptr;
-    MobrelCallGroup* groups = nullptr;
-    MobrelApi_GetPerson(&contacts);
-    MobrelApi_GetSMS(&conversations);
-    MobrelApi_GetCallHistory(&groups);
-    EXPECT_TRUE(!contacts && !conversations && !groups) << "a list outlived its failed flush";
-}
-
 std::vector<Fields> storeContacts(const fs::path& state, size_t limit) {
     std::vector<Json> contacts = readStore(state, "contacts");
     std::sort(contacts.begin(), contacts.end(),

@@ -30,11 +30,6 @@ struct Group {
 ::testing::AssertionResult bringUp(mobreltest::PhoneSim& sim, const mobreltest::SimOptions& options,
                                    int* index = nullptr);
 
-// Empties the three lists through flushes whose count fails. Conversations are
-// byte-packed, so the leak checker of the sanitizer build cannot follow their
-// unaligned pointers: a list still held at exit would read as leaked.
-void releaseLists(mobreltest::PhoneSim& sim);
-
 // The store's records in the order the library lists them. limit: only the first
 // limit records the phone pages out (what a flush failing midway has seen).
 std::vector<Fields> storeContacts(const std::filesystem::path& state, size_t limit = SIZE_MAX);

@@ -28,46 +28,15 @@ static_assert(sizeof kCallKeyNames / sizeof *kCallKeyNames == kCallFields);
 static_assert(kContactFields <= WorkingRecord::kMaxFields);
 
 // An exact-length copy of a field's text, or null when the key was absent.
-char* copyText(const WorkingRecord& record, int field) {
-    const char* text = record.get(field);
-    if (!text) return nullptr;
-    const size_t length = record.text[field].size();
-    char* copy = new char[length + 1];
-    std::memcpy(copy, text, length + 1);
-    return copy;
+char* copyText(RecordArena& arena, const WorkingRecord& record, int field) {
+    return record.get(field) ? arena.copy(record.text[field]) : nullptr;
 }
 
 // Message and call types: a text whose number exceeds 4 is kept as "4".
-char* copyType(const WorkingRecord& record, int field) {
+char* copyType(RecordArena& arena, const WorkingRecord& record, int field) {
     const char* text = record.get(field);
-    if (text && std::strtoll(text, nullptr, 10) > 4) {
-        char* four = new char[2];
-        std::memcpy(four, "4", 2);
-        return four;
-    }
-    return copyText(record, field);
-}
-
-void freeContact(MobrelContact* c) {
-    for (char* text : {c->contactId, c->name, c->nameExtra, c->nickname, c->mobilePhone, c->homePhone,
-                       c->workPhone, c->website, c->homeEmail, c->birthday, c->group, c->note, c->organization,
-                       c->title, c->extra14, c->extra15, c->homeAddress, c->workAddress, c->homeFax, c->workFax,
-                       c->workEmail}) {
-        delete[] text;
-    }
-    delete c;
-}
-
-void freeMessage(MobrelSms* m) {
-    for (char* text : {m->id, m->person, m->address, m->body, m->date, m->type, m->read, m->threadId, m->extra}) {
-        delete[] text;
-    }
-    delete m;
-}
-
-void freeCall(MobrelCallLog* e) {
-    for (char* text : {e->id, e->name, e->number, e->date, e->type, e->duration, e->extra}) delete[] text;
-    delete e;
+    if (text && std::strtoll(text, nullptr, 10) > 4) return arena.copy("4");
+    return copyText(arena, record, field);
 }
 
 }  // namespace
@@ -79,35 +48,32 @@ const KeyList kCallLogKeys {kCallKeyNames, kCallFields};
 // ---- contacts
 
 void ContactList::clear() {
-    while (head_) {
-        MobrelContact* next = head_->next;
-        freeContact(head_);
-        head_ = next;
-    }
+    arena_.clear();
+    head_ = nullptr;
     count_ = 0;
 }
 
 void ContactList::store(const WorkingRecord& r) {
     // Every record qualifies, even an empty one. The four texts no key fills
     // (nameExtra, group, extra14, extra15) stay null.
-    auto* c = new MobrelContact {};
-    c->contactId = copyText(r, kContactId);
-    c->name = copyText(r, kName);
-    c->nickname = copyText(r, kNickname);
-    c->mobilePhone = copyText(r, kMobilePhone);
-    c->homePhone = copyText(r, kHomePhone);
-    c->workPhone = copyText(r, kWorkPhone);
-    c->website = copyText(r, kWebsite);
-    c->homeEmail = copyText(r, kHomeEmail);
-    c->birthday = copyText(r, kBirthday);
-    c->note = copyText(r, kNote);
-    c->organization = copyText(r, kOrganization);
-    c->title = copyText(r, kTitle);
-    c->homeAddress = copyText(r, kHomeAddress);
-    c->workAddress = copyText(r, kWorkAddress);
-    c->homeFax = copyText(r, kHomeFax);
-    c->workFax = copyText(r, kWorkFax);
-    c->workEmail = copyText(r, kWorkEmail);
+    auto* c = arena_.make<MobrelContact>();
+    c->contactId = copyText(arena_, r, kContactId);
+    c->name = copyText(arena_, r, kName);
+    c->nickname = copyText(arena_, r, kNickname);
+    c->mobilePhone = copyText(arena_, r, kMobilePhone);
+    c->homePhone = copyText(arena_, r, kHomePhone);
+    c->workPhone = copyText(arena_, r, kWorkPhone);
+    c->website = copyText(arena_, r, kWebsite);
+    c->homeEmail = copyText(arena_, r, kHomeEmail);
+    c->birthday = copyText(arena_, r, kBirthday);
+    c->note = copyText(arena_, r, kNote);
+    c->organization = copyText(arena_, r, kOrganization);
+    c->title = copyText(arena_, r, kTitle);
+    c->homeAddress = copyText(arena_, r, kHomeAddress);
+    c->workAddress = copyText(arena_, r, kWorkAddress);
+    c->homeFax = copyText(arena_, r, kHomeFax);
+    c->workFax = copyText(arena_, r, kWorkFax);
+    c->workEmail = copyText(arena_, r, kWorkEmail);
     c->highlightFlag = 0;
     c->checkMark = 1;
     c->next = head_;
@@ -118,17 +84,8 @@ void ContactList::store(const WorkingRecord& r) {
 // ---- messages
 
 void MessageList::clear() {
-    while (first_) {
-        MobrelSmsThread* next = first_->next;
-        for (MobrelSms* m = first_->firstMessage; m;) {
-            MobrelSms* nextMessage = m->next;
-            freeMessage(m);
-            m = nextMessage;
-        }
-        delete first_;
-        first_ = next;
-    }
-    last_ = nullptr;
+    arena_.clear();
+    first_ = last_ = nullptr;
     count_ = 0;
 }
 
@@ -141,15 +98,16 @@ void MessageBuilder::store(const WorkingRecord& r) {
     const char* type = r.get(kSmsType);
     if (!threadId || !type || std::strcmp(threadId, "-1") == 0 || std::strcmp(type, "3") == 0) return;
 
-    auto* m = new MobrelSms {};
-    m->id = copyText(r, kSmsId);
-    m->person = copyText(r, kPerson);
-    m->address = copyText(r, kAddress);
-    m->body = copyText(r, kBody);
-    m->date = copyText(r, kSmsDate);
-    m->type = copyType(r, kSmsType);
-    m->read = copyText(r, kRead);
-    m->threadId = copyText(r, kThreadId);
+    RecordArena& arena = list_.arena_;
+    auto* m = arena.make<MobrelSms>();
+    m->id = copyText(arena, r, kSmsId);
+    m->person = copyText(arena, r, kPerson);
+    m->address = copyText(arena, r, kAddress);
+    m->body = copyText(arena, r, kBody);
+    m->date = copyText(arena, r, kSmsDate);
+    m->type = copyType(arena, r, kSmsType);
+    m->read = copyText(arena, r, kRead);
+    m->threadId = copyText(arena, r, kThreadId);
     m->highlightFlag = 0;
     m->checkMark = 1;
 
@@ -160,7 +118,7 @@ void MessageBuilder::store(const WorkingRecord& r) {
     } else {
         // Conversations are byte-packed and their pointers unaligned: each is
         // set by plain assignment, never through a reference.
-        auto* t = new MobrelSmsThread {};
+        auto* t = arena.make<MobrelSmsThread>();
         t->person = m->person;
         t->address = m->address;
         t->threadId = m->threadId;
@@ -180,17 +138,8 @@ void MessageBuilder::store(const WorkingRecord& r) {
 // ---- call log
 
 void CallLogList::clear() {
-    while (first_) {
-        MobrelCallGroup* next = first_->next;
-        for (MobrelCallLog* e = first_->firstEntry; e;) {
-            MobrelCallLog* nextEntry = e->next;
-            freeCall(e);
-            e = nextEntry;
-        }
-        delete first_;
-        first_ = next;
-    }
-    last_ = nullptr;
+    arena_.clear();
+    first_ = last_ = nullptr;
     count_ = 0;
 }
 
@@ -205,13 +154,14 @@ CallLogBuilder::CallLogBuilder(CallLogList& list) : list_(list) {
 void CallLogBuilder::store(const WorkingRecord& r) {
     if (!r.get(kNumber)) return;
 
-    auto* e = new MobrelCallLog {};
-    e->id = copyText(r, kCallId);
-    e->name = copyText(r, kCallName);
-    e->number = copyText(r, kNumber);
-    e->date = copyText(r, kCallDate);
-    e->type = copyType(r, kCallType);
-    e->duration = copyText(r, kDuration);
+    RecordArena& arena = list_.arena_;
+    auto* e = arena.make<MobrelCallLog>();
+    e->id = copyText(arena, r, kCallId);
+    e->name = copyText(arena, r, kCallName);
+    e->number = copyText(arena, r, kNumber);
+    e->date = copyText(arena, r, kCallDate);
+    e->type = copyType(arena, r, kCallType);
+    e->duration = copyText(arena, r, kDuration);
     e->highlightFlag = 0;
     e->checkMark = 1;
 
@@ -221,7 +171,7 @@ void CallLogBuilder::store(const WorkingRecord& r) {
         found->second.lastEntry->next = e;
         found->second.lastEntry = e;
     } else {
-        auto* g = new MobrelCallGroup {};
+        auto* g = arena.make<MobrelCallGroup>();
         g->number = e->number;
         g->firstEntry = e;
         if (list_.last_) {

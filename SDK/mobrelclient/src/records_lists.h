@@ -1,14 +1,15 @@
 // The in-memory copies of the phone's contacts, messages and call log, built
-// from working records. Every text of a record is its own exact-length copy
-// (null when the key was absent); everything is freed by the next flush of the
-// category. The lists are not locked: a category is never read while it is
-// being flushed.
+// from working records. Every text of a record is an exact-length copy (null
+// when the key was absent); a list's records and texts live in its arena and
+// are freed together by the next flush of the category. The lists are not
+// locked: a category is never read while it is being flushed.
 #pragma once
 
 #include <string_view>
 #include <unordered_map>
 
 #include "mobrelclient.h"
+#include "record_arena.h"
 #include "records_parse.h"
 
 namespace mobrel {
@@ -27,6 +28,7 @@ public:
     MobrelContact* head() const { return head_; }
 
 private:
+    RecordArena arena_;
     MobrelContact* head_ = nullptr;
     int count_ = 0;
 };
@@ -42,6 +44,7 @@ public:
 
 private:
     friend class MessageBuilder;
+    RecordArena arena_;
     MobrelSmsThread* first_ = nullptr;
     MobrelSmsThread* last_ = nullptr;
     int count_ = 0;
@@ -58,6 +61,7 @@ public:
 
 private:
     friend class CallLogBuilder;
+    RecordArena arena_;
     MobrelCallGroup* first_ = nullptr;
     MobrelCallGroup* last_ = nullptr;
     int count_ = 0;
