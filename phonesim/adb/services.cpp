@@ -51,10 +51,10 @@ std::unique_ptr<Service> openInstall(const std::vector<std::string>& words, Phon
     return nullptr;
 }
 
-std::unique_ptr<Service> openTcp(const std::string& spec, Phone& phone, StreamHost& host, uint32_t streamId,
+std::unique_ptr<Service> openTcp(const std::string& target, Phone& phone, StreamHost& host, uint32_t streamId,
                                  size_t maxPayload) {
-    if (spec.empty() || spec.size() > 5 || spec.find_first_not_of("0123456789") != std::string::npos) return nullptr;
-    int fd = phone.openTcp(std::atoi(spec.c_str()));
+    if (target.empty() || target.size() > 5 || target.find_first_not_of("0123456789") != std::string::npos) return nullptr;
+    int fd = phone.openTcp(std::atoi(target.c_str()));
     if (fd < 0) return nullptr;
     return makeTcpRelay(fd, host, streamId, maxPayload);
 }

@@ -198,14 +198,14 @@ void SyncService::list(StreamIO& io, uint32_t id, const std::string& path) {
     io.send(out);
 }
 
-void SyncService::beginSend(StreamIO& io, const std::string& spec) {
-    size_t comma = spec.rfind(',');
+void SyncService::beginSend(StreamIO& io, const std::string& request) {
+    size_t comma = request.rfind(',');
     if (comma == std::string::npos) {
         fail(io, "missing , in ID_SEND");
         return;
     }
-    std::string path = spec.substr(0, comma);
-    unsigned long mode = std::strtoul(spec.c_str() + comma + 1, nullptr, 0);
+    std::string path = request.substr(0, comma);
+    unsigned long mode = std::strtoul(request.c_str() + comma + 1, nullptr, 0);
     // Shared storage holds no symbolic links, and a name ending in "/" is a folder.
     if (S_ISLNK(mode)) return refuseSend(io, "symlink failed: Operation not permitted");
     if (path.empty() || path.back() == '/') return refuseSend(io, "couldn't create file: Is a directory");

@@ -37,7 +37,7 @@ private:
     bool handleSendRecord(StreamIO& io, uint32_t id, uint32_t length, const char* data);
     void stat(StreamIO& io, uint32_t id, const std::string& path);
     void list(StreamIO& io, uint32_t id, const std::string& path);
-    void beginSend(StreamIO& io, const std::string& spec);
+    void beginSend(StreamIO& io, const std::string& request);
     void beginRecv(StreamIO& io, const std::string& path);
     void produce(StreamIO& io);
     int appendFileData(std::string& out, size_t size);  // 0, or the errno of a failed read
