@@ -29,9 +29,7 @@ struct LogRun {
         ScopedEnv h("HOME", home.c_str());
         ScopedEnv c("XDG_CONFIG_HOME", config.c_str());
         const std::string errFile = makeTempDir("stderr") + "/err";
-        std::string output;
-        EXPECT_EQ(runProgram({probeProgram(), "log", std::to_string(threads), std::to_string(count), errFile}, output),
-                  0);
+        EXPECT_EQ(runCommand({probeProgram(), "log", std::to_string(threads), std::to_string(count), errFile}).exitCode, 0);
         return readFile(errFile);
     }
 };
@@ -41,7 +39,6 @@ struct LogRun {
 TEST(Log, StartsWithTheBannerAndHoldsNothingOfAnEarlierRun) {
     LogRun run;
     const std::string file = run.home + "/Documents/LogFiles/mobrelcore.log";
-    fs::create_directories(run.home + "/Documents/LogFiles");
     writeFile(file, "left over from an earlier run\n");
 
     run.log(1, 1);
@@ -91,7 +88,7 @@ TEST(Log, MessagesStayWholeUnderConcurrencyAndGoToStderrToo) {
 }
 
 TEST(Log, AStderrNobodyReadsDoesNotKillTheProcess) {
-    std::string output;
-    EXPECT_EQ(runProgram({probeProgram(), "log-broken-pipe"}, output), 0);
-    EXPECT_EQ(output, "alive\n");
+    const mobreltest::CommandResult probe = runCommand({probeProgram(), "log-broken-pipe"});
+    EXPECT_EQ(probe.exitCode, 0);
+    EXPECT_EQ(probe.out, "alive\n");
 }

@@ -7,31 +7,33 @@
 #include <fstream>
 #include <string>
 
-#include "media_support.h"
+#include "library_e2e.h"
 #include "mobrelclient.h"
+#include "png_check.h"
 
-using namespace mediatest;
+using namespace mobreltest;
+namespace fs = std::filesystem;
 
 TEST(MediaOnAnEmptyPhone, EmptyListsFirstExportAndDotDotPaths) {
     mobreltest::PhoneSim sim;
-    ASSERT_TRUE(startAndBringUp(sim, ""));
+    ASSERT_TRUE(bringUp(sim, {}));
 
-    for (const Kind* kind : kKinds) {
+    for (const MediaKind* kind : kMediaKinds) {
         SCOPED_TRACE(kind->name);
         EXPECT_EQ(kind->flush(), 0);
         EXPECT_EQ(kind->count(), 0);
         EXPECT_EQ(MobrelApi_CheckItemisLoaded(static_cast<int>(kind->itemType)), 1);
-        Item none;
+        MediaItem none;
         EXPECT_FALSE(kind->at(0, none));
         EXPECT_FALSE(kind->at(-1, none));
         EXPECT_TRUE(fs::is_directory(workFolder() / kind->name));
     }
 
     const fs::path local = sim.root() / "local";
-    writeBytes(local / "first.png", "the first photo");
+    writeFile(local / "first.png", "the first photo");
     EXPECT_EQ(MobrelApi_addPhoto((local / "first.png").c_str(), "first.png"), 4);
     ASSERT_EQ(MobrelApi_FlushPhotos(), 4);
-    const std::vector<Item> photos = listed(kPhotoKind);
+    const std::vector<MediaItem> photos = listed(kPhotoKind);
     ASSERT_EQ(photos.size(), 1u);
     EXPECT_EQ(photos[0].path, "/storage/emulated/0/Images/first.png");
     EXPECT_TRUE(isPngFile(thumbnailOf(kPhotoKind, photos[0])));
@@ -40,21 +42,19 @@ TEST(MediaOnAnEmptyPhone, EmptyListsFirstExportAndDotDotPaths) {
     // nothing is pulled, and the next export asks again.
     const fs::path target = local / "exported.png";
     {
-        ScopedFaults faults(sim, {.badCommand = "getExternalStoragePath", .badReply = "garbage"});
+        ScopedFaults faults(sim, spoiled("getExternalStoragePath"));
         EXPECT_EQ(MobrelApi_ExportPhoto(photos[0].id, target.c_str()), -1);
     }
     EXPECT_FALSE(fs::exists(target));
     EXPECT_EQ(MobrelApi_ExportPhoto(photos[0].id, target.c_str()), 0);
-    EXPECT_EQ(readBytes(target), "the first photo");
+    EXPECT_EQ(readFile(target), "the first photo");
 
     // An item whose path climbs out with "..": the phone is stopped, its store
     // given the item, and the companion started by hand, since the library's
     // bring-up would rebuild the lists and the phone would drop the item.
     ASSERT_TRUE(sim.stopPhone());
-    {
-        std::ofstream store(sim.statePath() / "store" / "media.jsonl", std::ios::app);
-        store << R"({"id":500,"kind":"photo","path":"Images/../../outside.png","title":"outside","created":1})" << '\n';
-    }
+    std::ofstream(sim.storePath() / "media.jsonl", std::ios::app)
+        << R"({"id":500,"kind":"photo","path":"Images/../../outside.png","title":"outside","created":1})" << '\n';
     ASSERT_TRUE(sim.startPhone());
     ASSERT_TRUE(sim.waitForState("device"));
     ASSERT_EQ(sim.adbDevice({"install", mobreltest::PhoneSim::apkPath().string()}).exitCode, 0);
@@ -64,5 +64,5 @@ TEST(MediaOnAnEmptyPhone, EmptyListsFirstExportAndDotDotPaths) {
     EXPECT_EQ(MobrelApi_ExportPhoto(500, climbed.c_str()), -1);
     EXPECT_FALSE(fs::exists(climbed));
     EXPECT_EQ(MobrelApi_ExportPhoto(photos[0].id, climbed.c_str()), 0);
-    EXPECT_EQ(readBytes(climbed), "the first photo");
+    EXPECT_EQ(readFile(climbed), "the first photo");
 }

@@ -1,5 +1,5 @@
-// The media rules that need no phone: numbered upload names, export paths,
-// thumbnail names and index records built from captured replies.
+// The media rules that need no phone: numbered upload names, export paths and
+// index records built from odd replies.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -34,15 +34,11 @@ Record* built(ItemType kind, const std::string& reply) {
 
 }  // namespace
 
+// What the end-to-end tests do not reach (song(1).mp3, clip(1) they do).
 TEST(MediaNames, NumberedNames) {
-    EXPECT_EQ(numberedName("holiday.jpg", 1), "holiday(1).jpg");
-    EXPECT_EQ(numberedName("song.mp3", 2), "song(2).mp3");
     EXPECT_EQ(numberedName("archive.tar.gz", 3), "archive.tar(3).gz");
-    // The extension is kept whole, however long.
     EXPECT_EQ(numberedName("clip.averyveryverylongextension", 1), "clip(1).averyveryverylongextension");
-    // No extension: numbered at the end. A leading dot is part of the name.
-    EXPECT_EQ(numberedName("notes", 1), "notes(1)");
-    EXPECT_EQ(numberedName(".nomedia", 9), ".nomedia(9)");
+    EXPECT_EQ(numberedName(".nomedia", 9), ".nomedia(9)");  // a leading dot is part of the name
     EXPECT_EQ(numberedName("trailing.", 1), "trailing(1).");
 }
 
@@ -69,14 +65,6 @@ TEST(MediaPaths, ExportPathsStayInsideTheExternalStorage) {
     EXPECT_EQ(sdcardPathOf("ID:XYZ;", "ID:XYZ;/DCIM/a.jpg"), "");
     EXPECT_FALSE(isPlainPhonePath("/storage/../x"));
     EXPECT_TRUE(isPlainPhonePath("/storage/emulated/0"));
-}
-
-TEST(MediaThumbnails, NamesRunIdAndAlbumTogetherForMusic) {
-    EXPECT_EQ(thumbnailName(mediaKindInfo(kPhotos), 12, 3), "photo/12.png");
-    EXPECT_EQ(thumbnailName(mediaKindInfo(kVideos), 7, 0), "video/7.png");
-    // Track 12 on album 3 and track 1 on album 23 share one file, as designed.
-    EXPECT_EQ(thumbnailName(mediaKindInfo(kMusic), 12, 3), "music/123.png");
-    EXPECT_EQ(thumbnailName(mediaKindInfo(kMusic), 1, 23), "music/123.png");
 }
 
 TEST(MediaRecords, EdgesOfTheReply) {

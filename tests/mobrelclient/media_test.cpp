@@ -7,48 +7,29 @@
 #include <string>
 #include <thread>
 
-#include "media_support.h"
+#include "library_e2e.h"
 #include "mobrelclient.h"
+#include "png_check.h"
 
-using namespace mediatest;
+using namespace mobreltest;
+namespace fs = std::filesystem;
 
 namespace {
 
-const std::string kStorage = "/storage/emulated/0/";
-
-class Media : public ::testing::Test {
+class Media : public SmallPhoneSuite {
 protected:
-    static void SetUpTestSuite() {
-        sim_ = new mobreltest::PhoneSim();
-        const ::testing::AssertionResult up = startAndBringUp(*sim_, "small");
-        ready_ = up;
-        if (!up) problem_ = up.message();
-    }
-    static void TearDownTestSuite() {
-        delete sim_;  // stops phonesim and the adb server
-        sim_ = nullptr;
-    }
     void SetUp() override {
-        ASSERT_TRUE(ready_) << problem_;
-        local_ = sim_->root() / "local \"files\" it's";
+        SmallPhoneSuite::SetUp();
+        local_ = sim().root() / "local \"files\" it's";
         fs::create_directories(local_);
     }
+    fs::path phoneFile(const MediaItem& item) { return sim().sdcardPath() / item.path.substr(kStoragePrefix.size()); }
 
-    mobreltest::PhoneSim& sim() { return *sim_; }
-    fs::path phoneFile(const Item& item) { return sim().sdcardPath() / item.path.substr(kStorage.size()); }
-
-    static mobreltest::PhoneSim* sim_;
-    static bool ready_;
-    static std::string problem_;
     fs::path local_;  // the user's side, with a name that needs quoting
 };
 
-mobreltest::PhoneSim* Media::sim_ = nullptr;
-bool Media::ready_ = false;
-std::string Media::problem_;
-
-const Item* findByPath(const std::vector<Item>& items, const std::string& path) {
-    for (const Item& item : items) {
+const MediaItem* findByPath(const std::vector<MediaItem>& items, const std::string& path) {
+    for (const MediaItem& item : items) {
         if (item.path == path) return &item;
     }
     return nullptr;
@@ -57,32 +38,32 @@ const Item* findByPath(const std::vector<Item>& items, const std::string& path) 
 }  // namespace
 
 TEST_F(Media, EveryRecordAndThumbnailMatchesThePhone) {
-    for (const Kind* kind : kKinds) {
+    for (const MediaKind* kind : kMediaKinds) {
         SCOPED_TRACE(kind->name);
         fs::remove_all(workFolder() / kind->name);
         MobrelApi_SetItemisUnLoaded(static_cast<int>(kind->itemType));
         EXPECT_EQ(kind->flush(), 4) << "the last item's thumbnail was asked for";
 
-        const std::vector<Item> expected = storeItems(sim(), *kind);
+        const std::vector<MediaItem> expected = storeItems(sim(), *kind);
         ASSERT_FALSE(expected.empty());
         EXPECT_EQ(kind->count(), static_cast<int>(expected.size()));
         EXPECT_EQ(MobrelApi_getItemTotalLoadedCount(kind->itemType), static_cast<int>(expected.size()));
         EXPECT_EQ(MobrelApi_getItemCurrentLoadedCount(kind->itemType), static_cast<int>(expected.size()));
         EXPECT_EQ(MobrelApi_CheckItemisLoaded(static_cast<int>(kind->itemType)), 1);
 
-        const std::vector<Item> got = listed(*kind);
+        const std::vector<MediaItem> got = listed(*kind);
         ASSERT_EQ(got.size(), expected.size());
         for (size_t i = 0; i < got.size(); ++i) {
             EXPECT_EQ(got[i], expected[i]) << "index " << i;
             EXPECT_TRUE(isPngFile(thumbnailOf(*kind, got[i])));
         }
-        Item none;
+        MediaItem none;
         EXPECT_FALSE(kind->at(-1, none));
         EXPECT_FALSE(kind->at(static_cast<int>(got.size()), none));
     }
 
     // The dataset holds the cases worth reading: names without extension, repeated titles.
-    const std::vector<Item> photos = listed(kPhotoKind);
+    const std::vector<MediaItem> photos = listed(kPhotoKind);
     int withoutExtension = 0, repeated = 0;
     for (size_t i = 0; i < photos.size(); ++i) {
         withoutExtension += fs::path(photos[i].path).extension().empty();
@@ -92,10 +73,10 @@ TEST_F(Media, EveryRecordAndThumbnailMatchesThePhone) {
     EXPECT_GT(repeated, 0);
 
     // Each cached picture is the one of its item: phonesim draws a song's from its album.
-    const std::vector<Item> songs = listed(kMusicKind);
-    for (const Item& a : songs) {
-        for (const Item& b : songs) {
-            EXPECT_EQ(readBytes(thumbnailOf(kMusicKind, a)) == readBytes(thumbnailOf(kMusicKind, b)),
+    const std::vector<MediaItem> songs = listed(kMusicKind);
+    for (const MediaItem& a : songs) {
+        for (const MediaItem& b : songs) {
+            EXPECT_EQ(readFile(thumbnailOf(kMusicKind, a)) == readFile(thumbnailOf(kMusicKind, b)),
                       a.albumId == b.albumId)
                 << a.id << " and " << b.id;
         }
@@ -110,7 +91,7 @@ TEST_F(Media, EveryRecordAndThumbnailMatchesThePhone) {
 
 TEST_F(Media, SecondPhotoFlushAsksNoThumbnailForCachedItems) {
     ASSERT_GE(MobrelApi_FlushPhotos(), 0);
-    const std::vector<Item> photos = listed(kPhotoKind);
+    const std::vector<MediaItem> photos = listed(kPhotoKind);
     ASSERT_FALSE(photos.empty());
     const auto cache = treeContents(workFolder() / "photo");
     ASSERT_EQ(cache.size(), photos.size());
@@ -120,7 +101,7 @@ TEST_F(Media, SecondPhotoFlushAsksNoThumbnailForCachedItems) {
     const fs::path phoneThumbnail = sim().sdcardPath() / "Images" / "tmp.png";
     fs::remove(phoneThumbnail);
     {
-        ScopedFaults faults(sim(), {.badCommand = "getdcimthumb2", .badReply = "overlong"});
+        ScopedFaults faults(sim(), spoiled("getdcimthumb2", "overlong"));
         EXPECT_EQ(MobrelApi_FlushPhotos(), 0);
         EXPECT_FALSE(fs::exists(phoneThumbnail)) << "a thumbnail command was sent";
         EXPECT_EQ(treeContents(workFolder() / "photo"), cache);
@@ -149,7 +130,7 @@ TEST_F(Media, NoThumbnailsLeavesNoFile) {
 
 TEST_F(Media, FailedRebuildOrCountKeepsTheList) {
     ASSERT_GE(MobrelApi_FlushMusic(), 0);
-    const std::vector<Item> before = listed(kMusicKind);
+    const std::vector<MediaItem> before = listed(kMusicKind);
     MobrelMusicInfo* first = nullptr;
     ASSERT_EQ(MobrelApi_GetMusicInfo(&first, 0), 0);
 
@@ -157,7 +138,7 @@ TEST_F(Media, FailedRebuildOrCountKeepsTheList) {
     for (const char* command : {"flushmusiclist", "getmusiccount"}) {
         for (const char* reply : {"short", "garbage"}) {
             SCOPED_TRACE(std::string(command) + " " + reply);
-            ScopedFaults faults(sim(), {.badCommand = command, .badReply = reply});
+            ScopedFaults faults(sim(), spoiled(command, reply));
             MobrelApi_SetItemisUnLoaded(5);
             EXPECT_EQ(MobrelApi_FlushMusic(), -1);
             EXPECT_EQ(MobrelApi_CheckItemisLoaded(5), 1);
@@ -171,19 +152,19 @@ TEST_F(Media, FailedRebuildOrCountKeepsTheList) {
 }
 
 TEST_F(Media, UnreadableIndexRecordsAreSkipped) {
-    const std::vector<Item> expected = storeItems(sim(), kVideoKind);
+    const std::vector<MediaItem> expected = storeItems(sim(), kVideoKind);
     ASSERT_GT(expected.size(), 4u);
     // phonesim counts spoiled replies from the install on: install afresh.
-    ASSERT_TRUE(bringUp());
+    ASSERT_EQ(MobrelApi_ReadyTodoing(0), 0);
     {
         // Four good records, then garbage whose ID "XYZ" the hex decoder would read as 20.
-        ScopedFaults faults(sim(), {.badCommand = "getvideoindexinfo", .badReply = "garbage", .badAfter = 4});
+        ScopedFaults faults(sim(), spoiled("getvideoindexinfo", "garbage", 4));
         EXPECT_EQ(MobrelApi_FlushVideo(), -1);
     }
     EXPECT_EQ(MobrelApi_GetVideoCount(), static_cast<int>(expected.size()));  // the total still counts them
-    EXPECT_EQ(listed(kVideoKind), std::vector<Item>(expected.begin(), expected.begin() + 4));
+    EXPECT_EQ(listed(kVideoKind), std::vector<MediaItem>(expected.begin(), expected.begin() + 4));
     {
-        ScopedFaults faults(sim(), {.badCommand = "getvideoindexinfo", .badReply = "short"});
+        ScopedFaults faults(sim(), spoiled("getvideoindexinfo", "short"));
         EXPECT_EQ(MobrelApi_FlushVideo(), -1);
     }
     EXPECT_TRUE(listed(kVideoKind).empty());
@@ -193,7 +174,7 @@ TEST_F(Media, UnreadableIndexRecordsAreSkipped) {
 
 TEST_F(Media, ReadByIndexWhileAFlushRuns) {
     ASSERT_GE(MobrelApi_FlushPhotos(), 0);  // thumbnails cached: the flush below is index records only
-    const std::vector<Item> expected = storeItems(sim(), kPhotoKind);
+    const std::vector<MediaItem> expected = storeItems(sim(), kPhotoKind);
     ASSERT_EQ(listed(kPhotoKind), expected);
 
     std::atomic<bool> done {false};
@@ -201,7 +182,7 @@ TEST_F(Media, ReadByIndexWhileAFlushRuns) {
     std::thread reader([&] {
         while (!done) {
             int size = 0;
-            for (Item item; kPhotoKind.at(size, item); ++size) {
+            for (MediaItem item; kPhotoKind.at(size, item); ++size) {
                 ++reads;
                 if (static_cast<size_t>(size) >= expected.size() || !(item == expected[static_cast<size_t>(size)])) {
                     ++wrong;
@@ -225,26 +206,26 @@ TEST_F(Media, ReadByIndexWhileAFlushRuns) {
 }
 
 TEST_F(Media, AddReadBackExportAndDeleteEachKind) {
-    for (const Kind* kind : kKinds) {
+    for (const MediaKind* kind : kMediaKinds) {
         SCOPED_TRACE(kind->name);
         ASSERT_GE(kind->flush(), 0);
-        const std::vector<Item> present = listed(*kind);
+        const std::vector<MediaItem> present = listed(*kind);
         ASSERT_FALSE(present.empty());
-        const std::string bytes = readBytes(phoneFile(present.front())) + kind->name;  // a new file of the kind
+        const std::string bytes = readFile(phoneFile(present.front())) + kind->name;  // a new file of the kind
         const fs::path source = local_ / (std::string("to add ") + kind->name + kind->extension);
-        writeBytes(source, bytes);
+        writeFile(source, bytes);
 
         // The name travels as one adb argument and as one command, whatever it holds.
         const std::string stem = std::string("Mobrel it's \"new\" $(touch x) `y` & ") + kind->name;
         const std::string name = stem + kind->extension;
         EXPECT_EQ(kind->add(source.c_str(), name.c_str()), kind == &kPhotoKind ? 4 : 0);
         const fs::path onPhone = sim().sdcardPath() / kind->uploadFolder / name;
-        EXPECT_EQ(readBytes(onPhone), bytes);
+        EXPECT_EQ(readFile(onPhone), bytes);
 
         ASSERT_GE(kind->flush(), 0);
-        const std::vector<Item> after = listed(*kind);
+        const std::vector<MediaItem> after = listed(*kind);
         EXPECT_EQ(after, storeItems(sim(), *kind));
-        const Item* added = findByPath(after, kStorage + kind->uploadFolder + "/" + name);
+        const MediaItem* added = findByPath(after, kStoragePrefix + kind->uploadFolder + "/" + name);
         ASSERT_NE(added, nullptr);
         EXPECT_EQ(added->title, stem);
         EXPECT_EQ(added->size, static_cast<int64_t>(bytes.size()));
@@ -253,7 +234,7 @@ TEST_F(Media, AddReadBackExportAndDeleteEachKind) {
 
         const fs::path exported = local_ / (std::string("exported \"") + kind->name + "\" it's");
         EXPECT_EQ(kind->exportFile(added->id, exported.c_str()), 0);
-        EXPECT_EQ(readBytes(exported), bytes);
+        EXPECT_EQ(readFile(exported), bytes);
 
         EXPECT_EQ(kind->remove(*added), 1);
         EXPECT_FALSE(fs::exists(onPhone));
@@ -264,57 +245,57 @@ TEST_F(Media, AddReadBackExportAndDeleteEachKind) {
 }
 
 TEST_F(Media, AddNumbersATakenName) {
-    auto addFrom = [&](const Kind& kind, const std::string& content, const char* name) {
+    auto addFrom = [&](const MediaKind& kind, const std::string& content, const char* name) {
         const fs::path source = local_ / ("source " + content);
-        writeBytes(source, content);
+        writeFile(source, content);
         return kind.add(source.c_str(), name);
     };
     const fs::path music = sim().sdcardPath() / "Music";
     EXPECT_EQ(addFrom(kMusicKind, "first song", "song.mp3"), 0);
     EXPECT_EQ(addFrom(kMusicKind, "second song", "song.mp3"), 0);
     EXPECT_EQ(addFrom(kMusicKind, "third song", "song.mp3"), 0);
-    EXPECT_EQ(readBytes(music / "song.mp3"), "first song");
-    EXPECT_EQ(readBytes(music / "song(1).mp3"), "second song");
-    EXPECT_EQ(readBytes(music / "song(2).mp3"), "third song");
+    EXPECT_EQ(readFile(music / "song.mp3"), "first song");
+    EXPECT_EQ(readFile(music / "song(1).mp3"), "second song");
+    EXPECT_EQ(readFile(music / "song(2).mp3"), "third song");
 
     // Without an extension the number goes at the end.
     const fs::path videos = sim().sdcardPath() / "Videos";
     EXPECT_EQ(addFrom(kVideoKind, "first clip", "clip"), 0);
     EXPECT_EQ(addFrom(kVideoKind, "second clip", "clip"), 0);
-    EXPECT_EQ(readBytes(videos / "clip"), "first clip");
-    EXPECT_EQ(readBytes(videos / "clip(1)"), "second clip");
+    EXPECT_EQ(readFile(videos / "clip"), "first clip");
+    EXPECT_EQ(readFile(videos / "clip(1)"), "second clip");
 
     // When the name and all nine numbered names are taken nothing is overwritten.
     const fs::path images = sim().sdcardPath() / "Images";
-    writeBytes(images / "full.png", "kept");
-    for (int n = 1; n <= 9; ++n) writeBytes(images / ("full(" + std::to_string(n) + ").png"), "kept " + std::to_string(n));
+    writeFile(images / "full.png", "kept");
+    for (int n = 1; n <= 9; ++n) writeFile(images / ("full(" + std::to_string(n) + ").png"), "kept " + std::to_string(n));
     const auto phoneBefore = treeContents(sim().sdcardPath());
-    const std::string storeBefore = storeFile(sim());
+    const std::string storeBefore = readFile(sim().storePath() / "media.jsonl");
     EXPECT_EQ(addFrom(kPhotoKind, "eleventh", "full.png"), -1);
     EXPECT_EQ(treeContents(sim().sdcardPath()), phoneBefore);
-    EXPECT_EQ(storeFile(sim()), storeBefore);
+    EXPECT_EQ(readFile(sim().storePath() / "media.jsonl"), storeBefore);
 
     ASSERT_GE(MobrelApi_FlushMusic(), 0);
     ASSERT_GE(MobrelApi_FlushVideo(), 0);
-    const std::vector<Item> songs = listed(kMusicKind), clips = listed(kVideoKind);
+    const std::vector<MediaItem> songs = listed(kMusicKind), clips = listed(kVideoKind);
     for (const char* name : {"song.mp3", "song(1).mp3", "song(2).mp3"}) {
-        EXPECT_NE(findByPath(songs, kStorage + "Music/" + name), nullptr) << name;
+        EXPECT_NE(findByPath(songs, kStoragePrefix + "Music/" + name), nullptr) << name;
     }
-    for (const char* name : {"clip", "clip(1)"}) EXPECT_NE(findByPath(clips, kStorage + "Videos/" + name), nullptr) << name;
+    for (const char* name : {"clip", "clip(1)"}) EXPECT_NE(findByPath(clips, kStoragePrefix + "Videos/" + name), nullptr) << name;
 }
 
 TEST_F(Media, RefusesUnsafeDeviceFileNames) {
     const fs::path source = local_ / "harmless.png";
-    writeBytes(source, "harmless");
+    writeFile(source, "harmless");
     const auto phoneBefore = treeContents(sim().sdcardPath());
-    const std::string storeBefore = storeFile(sim());
+    const std::string storeBefore = readFile(sim().storePath() / "media.jsonl");
 
     // Each would leave the upload folder, or end the existence check's command
     // early and make the phone run a second one (deleting photo 1).
     const std::vector<std::string> names = {"", ".", "..", "../escaped.png", "../../escaped.png", "DCIM/in.png",
                                             "..\\escaped.png", "a\\b.png", "x.png;deletephoto:1;", ";",
                                             "tab\t.png", "line\n.png", "del\x7f.png", std::string(256, 'n')};
-    for (const Kind* kind : kKinds) {
+    for (const MediaKind* kind : kMediaKinds) {
         for (const std::string& name : names) {
             EXPECT_EQ(kind->add(source.c_str(), name.c_str()), -1) << kind->name << " \"" << name << "\"";
         }
@@ -323,17 +304,17 @@ TEST_F(Media, RefusesUnsafeDeviceFileNames) {
         EXPECT_EQ(kind->add("", "fine.png"), -1);
     }
     EXPECT_EQ(treeContents(sim().sdcardPath()), phoneBefore);
-    EXPECT_EQ(storeFile(sim()), storeBefore);
+    EXPECT_EQ(readFile(sim().storePath() / "media.jsonl"), storeBefore);
 }
 
 TEST_F(Media, RefusesPhonePathsOutsideItsStorage) {
     ASSERT_GE(MobrelApi_FlushPhotos(), 0);
-    const std::vector<Item> photos = listed(kPhotoKind);
+    const std::vector<MediaItem> photos = listed(kPhotoKind);
     ASSERT_FALSE(photos.empty());
     const fs::path target = local_ / "exported.png";
     {
         // Not a path below "/storage/emulated/0": refused, not cut.
-        ScopedFaults faults(sim(), {.badCommand = "getfilepathForid", .badReply = "garbage"});
+        ScopedFaults faults(sim(), spoiled("getfilepathForid"));
         EXPECT_EQ(MobrelApi_ExportPhoto(photos.front().id, target.c_str()), -1);
     }
     EXPECT_FALSE(fs::exists(target));
@@ -341,21 +322,21 @@ TEST_F(Media, RefusesPhonePathsOutsideItsStorage) {
     EXPECT_FALSE(fs::exists(target));
 
     EXPECT_EQ(MobrelApi_ExportPhoto(photos.front().id, target.c_str()), 0);
-    EXPECT_EQ(readBytes(target), readBytes(phoneFile(photos.front())));
+    EXPECT_EQ(readFile(target), readFile(phoneFile(photos.front())));
 }
 
 TEST_F(Media, LocalPathsAreTheCallersOwn) {
     // adb runs in the program's folder: a relative path must still mean ours, and
     // one that starts with "-" must not be read as an option.
     ASSERT_GE(MobrelApi_FlushPhotos(), 0);
-    const std::vector<Item> photos = listed(kPhotoKind);
+    const std::vector<MediaItem> photos = listed(kPhotoKind);
     ASSERT_FALSE(photos.empty());
     const fs::path before = fs::current_path();
     fs::current_path(local_);
-    writeBytes(local_ / "-a.png", "relative");
+    writeFile(local_ / "-a.png", "relative");
     EXPECT_EQ(MobrelApi_addPhoto("-a.png", "relative.png"), 4);
     EXPECT_EQ(MobrelApi_ExportPhoto(photos.front().id, "-exported.png"), 0);
     fs::current_path(before);
-    EXPECT_EQ(readBytes(sim().sdcardPath() / "Images" / "relative.png"), "relative");
-    EXPECT_EQ(readBytes(local_ / "-exported.png"), readBytes(phoneFile(photos.front())));
+    EXPECT_EQ(readFile(sim().sdcardPath() / "Images" / "relative.png"), "relative");
+    EXPECT_EQ(readFile(local_ / "-exported.png"), readFile(phoneFile(photos.front())));
 }

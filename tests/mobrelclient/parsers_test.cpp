@@ -85,7 +85,7 @@ TEST(AdbDevices, HeaderVariants) {
     EXPECT_EQ(countAdbDevices(""), 0);
 }
 
-TEST(AdbDevices, OnlyWholeLinesWithATabAndFiveCharactersAreDevices) {
+TEST(AdbDevices, OnlyWholeLinesWithATabAreDevicesAndFiveAreKept) {
     const std::string text =
         "List of devices attached\n"
         "a\tb\n"                 // 3 characters: too short
@@ -99,19 +99,16 @@ TEST(AdbDevices, OnlyWholeLinesWithATabAndFiveCharactersAreDevices) {
     ASSERT_EQ(table.count, 1);
     EXPECT_STREQ(table.entries[0].serial, "ab");
     EXPECT_STREQ(table.entries[0].state, "cd");
-}
 
-TEST(AdbDevices, LongFieldsAreCutAndOnlyFiveDevicesAreKept) {
-    const std::string longSerial(100, 's');
-    std::string text = "List of devices attached\n" + longSerial + "\t" + std::string(80, 't') + "\n";
-    for (int i = 1; i <= 6; ++i) text += "dev" + std::to_string(i) + "\tdevice\n";
-    text += "\n";
-    EXPECT_EQ(countAdbDevices(text.c_str()), 7);
-    const AdbDeviceTable table = parsed(text);
-    ASSERT_EQ(table.count, kAdbDeviceSlots);
-    EXPECT_EQ(std::string(table.entries[0].serial), std::string(63, 's'));
-    EXPECT_EQ(std::string(table.entries[0].state), std::string(63, 't'));
-    EXPECT_STREQ(table.entries[4].serial, "dev4");  // dev5 and dev6 find no place
+    // Long fields are cut; only five devices are kept.
+    std::string many = "List of devices attached\n" + std::string(100, 's') + "\t" + std::string(80, 't') + "\n";
+    for (int i = 1; i <= 6; ++i) many += "dev" + std::to_string(i) + "\tdevice\n";
+    EXPECT_EQ(countAdbDevices(many.c_str()), 7);
+    const AdbDeviceTable five = parsed(many);
+    ASSERT_EQ(five.count, kAdbDeviceSlots);
+    EXPECT_EQ(std::string(five.entries[0].serial), std::string(63, 's'));
+    EXPECT_EQ(std::string(five.entries[0].state), std::string(63, 't'));
+    EXPECT_STREQ(five.entries[4].serial, "dev4");  // dev5 and dev6 find no place
 }
 
 TEST(CaptureFile, LimitIs2048Bytes) {
@@ -133,21 +130,17 @@ TEST(CaptureFile, LimitIs2048Bytes) {
     EXPECT_EQ(text, "a\rb\n\r");
 }
 
-TEST(Hex, EncodesUpperCaseWithinTheLimit) {
+TEST(Hex, EncodesUpperCaseAndDecodesByTheDesignedCharacterRule) {
     EXPECT_EQ(hexEncode("Hi"), "4869");
     EXPECT_EQ(hexEncode(std::string("\x00\xff\x7f", 3)), "00FF7F");
     EXPECT_EQ(hexEncode(std::string(600, 'A')).size(), 1024u);  // 512 bytes of 600
     EXPECT_EQ(hexEncode("abc", 5), "6162");                       // whole pairs only
     EXPECT_EQ(hexDecode(hexEncode(std::string("Gr\xc3\xbc\xc3\x9f" "e\x01\x00 ;:", 11))),
               std::string("Gr\xc3\xbc\xc3\x9f" "e\x01\x00 ;:", 11));
-}
 
-TEST(Hex, DecodesByTheDesignedCharacterRule) {
     EXPECT_EQ(hexDecode("4869"), "Hi");
-    EXPECT_EQ(hexDecode("416E6E61"), "Anna");
     // Lower-case digits count as their code minus 55: "6e" is 6*16 + 46, not 'n'.
     EXPECT_EQ(hexDecode("6e"), std::string(1, static_cast<char>(6 * 16 + ('e' - 55))));
-    EXPECT_NE(hexDecode("6e"), "n");
     EXPECT_EQ(hexDecode("G0"), std::string(1, static_cast<char>(16 * ('G' - 55))));
     EXPECT_EQ(hexDecode("-1"), std::string(1, '\x01'));  // a non-digit counts 0
     // Odd length: the last character is a high nibble with a low one of 0.
@@ -156,13 +149,12 @@ TEST(Hex, DecodesByTheDesignedCharacterRule) {
     EXPECT_EQ(hexDecode(""), "");
     // At most 1024 bytes.
     EXPECT_EQ(hexDecode(std::string(2048, '4')).size(), 1024u);
-    EXPECT_EQ(hexDecode(std::string(4000, '4')).size(), 1024u);
     EXPECT_EQ(hexDecode(std::string(2047, '4')).size(), 1024u);
     EXPECT_EQ(hexDecode(std::string(2045, '4')).size(), 1023u);
 }
 
-TEST(RecordItems, CutsKeysAndValuesInPlace) {
-    char reply[] = "ID:3132;NAME:416E6E61;.ID:3133;";
+TEST(RecordItems, CutKeysAndValuesInPlace) {
+    char reply[] = "ID:3132;NAME:416E6E61;.X:Y:KEY:4142;NOCOLON;:;ID:31;NAME:4142";
     RecordItem item;
     char* pos = parseRecordItem(reply, item);
     EXPECT_STREQ(item.key, "ID");
@@ -171,65 +163,34 @@ TEST(RecordItems, CutsKeysAndValuesInPlace) {
     EXPECT_STREQ(item.key, "NAME");
     EXPECT_EQ(hexDecode(item.value), "Anna");
     ASSERT_EQ(*pos, '.');  // the caller ends the record and skips the full stop
-    pos = parseRecordItem(pos + 1, item);
-    EXPECT_STREQ(item.key, "ID");
-    EXPECT_STREQ(item.value, "3133");
-    EXPECT_EQ(*pos, '\0');
-}
-
-TEST(RecordItems, KeyIsBetweenTheLastTwoColons) {
-    char reply[] = "X:Y:KEY:4142;NOCOLON;:;";
-    RecordItem item;
-    char* pos = parseRecordItem(reply, item);
-    EXPECT_STREQ(item.key, "KEY");
-    EXPECT_STREQ(item.value, "4142");
-    pos = parseRecordItem(pos, item);
-    EXPECT_STREQ(item.key, "NOCOLON");
-    EXPECT_STREQ(item.value, "");
-    pos = parseRecordItem(pos, item);
-    EXPECT_STREQ(item.key, "");
-    EXPECT_STREQ(item.value, "");
-    EXPECT_EQ(*pos, '\0');
-}
-
-TEST(RecordItems, ItemWithoutSemicolonIsIgnored) {
-    char reply[] = "ID:31;NAME:4142";
-    RecordItem item;
-    char* pos = parseRecordItem(reply, item);
-    EXPECT_STREQ(item.key, "ID");
+    // The key lies between the last two colons; an item without one has an empty value.
+    const std::vector<std::pair<const char*, const char*>> next = {{"KEY", "4142"}, {"NOCOLON", ""}, {"", ""}, {"ID", "31"}};
+    pos = pos + 1;
+    for (const auto& [key, value] : next) {
+        pos = parseRecordItem(pos, item);
+        EXPECT_STREQ(item.key, key);
+        EXPECT_STREQ(item.value, value);
+    }
+    // An item without ";" is not read and is left as it was.
     char* end = parseRecordItem(pos, item);
     EXPECT_EQ(item.key, nullptr);
     EXPECT_EQ(item.value, nullptr);
     EXPECT_EQ(end, reply + sizeof reply - 1);
-    EXPECT_STREQ(pos, "NAME:4142");  // left as it was
+    EXPECT_STREQ(pos, "NAME:4142");
 }
 
-TEST(Commands, TextsAndQuotedAdbArguments) {
-    EXPECT_EQ(cmd::contactPage(10), "getcontactpart10:10;");
-    EXPECT_EQ(cmd::smsPage(0), "getsmsPart10:0;");
-    EXPECT_EQ(cmd::addPerson(hexEncode("Anna"), ""), "AddPerson:416E6E61:;");
-    EXPECT_EQ(cmd::updatePerson("57", "31", "MOBILE"), "UpdatePerson:57:31:MOBILE;");
-    EXPECT_EQ(cmd::sendSms("41", "42", "43", "31", "30"), "SendSMS:41-42-43-31-2D31-30;");
-    EXPECT_EQ(cmd::addCallHistory("41", "", "33", "35"), "AddCallHistory:41--33-35;");
-    EXPECT_EQ(cmd::musicThumb(7, 3), "getmusicthumb2:7:3;");
-    EXPECT_EQ(cmd::deleteVideo(4), "deletevideofromdevice:4;");
-
-    EXPECT_EQ(adbargs::forward(""), "forward tcp:25803 tcp:20148");
-    EXPECT_EQ(adbargs::forward("emulator-5554"), "-s \"emulator-5554\" forward tcp:25803 tcp:20148");
-    EXPECT_EQ(adbargs::getprop("R58", adbargs::kPropModel), " -s \"R58\" shell  getprop  ro.product.model");
-
-    // Untrusted values stay single arguments, whatever they hold.
+// Untrusted values in adb command lines stay single arguments, whatever they hold.
+TEST(Commands, AdbArgumentsAreQuoted) {
     const std::string serial = "x\" shell rm -rf /sdcard; \"";
     EXPECT_EQ(splitCommandLine(adbargs::forceStop(serial)),
               (std::vector<std::string> {"-s", serial, "shell", "am", "force-stop", "com.quenlo.mobrelphone"}));
     const std::string local = "/home/u/My \"Pics\"/a;b $(x).jpg";
     const std::string remote = "/sdcard/Images/a b\\.jpg";
     EXPECT_EQ(splitCommandLine(adbargs::push("", local, remote)), (std::vector<std::string> {"push", local, remote}));
-    EXPECT_EQ(splitCommandLine(adbargs::pull("", remote, local)), (std::vector<std::string> {"pull", remote, local}));
     EXPECT_EQ(splitCommandLine(adbargs::pull(serial, remote, local)),
               (std::vector<std::string> {"-s", serial, "pull", remote, local}));
-    // No device chosen: no "-s" at all, and adb takes the only device attached.
-    EXPECT_EQ(adbargs::forceStop(""), "shell am force-stop com.quenlo.mobrelphone");
     EXPECT_EQ(splitCommandLine(adbargs::install(serial, "/opt/mo brel/mobrelcore.apk")),
               (std::vector<std::string> {"-s", serial, "install", "/opt/mo brel/mobrelcore.apk"}));
+    // No device chosen: no "-s" at all, and adb takes the only device attached.
+    EXPECT_EQ(adbargs::forceStop(""), "shell am force-stop com.quenlo.mobrelphone");
 }

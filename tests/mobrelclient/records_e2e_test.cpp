@@ -11,49 +11,27 @@
 #include <tuple>
 
 #include "mobrelclient.h"
-#include "records_phone.h"
+#include "library_e2e.h"
+#include "library_records.h"
+#include "store_files.h"
 
-using namespace recordstest;
+using namespace mobreltest;
 
 namespace {
 
-class SmallPhone : public ::testing::Test {
+class SmallPhone : public SmallPhoneSuite {
 protected:
-    static void SetUpTestSuite() {
-        sim = new mobreltest::PhoneSim;
-        ready = bringUp(*sim, {.dataset = "small"}, &index);
-        if (!ready) std::fprintf(stderr, "%s\n", ready.message());
-    }
-    static void TearDownTestSuite() {
-        delete sim;
-        sim = nullptr;
-    }
-    void SetUp() override {
-        ASSERT_TRUE(ready) << ready.message();
-        setFaults(phonesim::Faults {});
-    }
-
-    static void setFaults(const phonesim::Faults& faults) { sim->setFaults(faults); }
-
+    static void setFaults(const phonesim::Faults& faults) { sim().setFaults(faults); }
     // A fresh bring-up with the phone well, then the switches: phonesim counts
     // the good replies of a spoiled command from the companion's install on.
     static bool reinstalledWith(const phonesim::Faults& faults) {
         setFaults(phonesim::Faults {});
-        if (MobrelApi_ReadyTodoing(index) != 0) return false;
+        if (MobrelApi_ReadyTodoing(0) != 0) return false;
         setFaults(faults);
         return true;
     }
-
-    static std::filesystem::path state() { return sim->statePath(); }
-
-    static mobreltest::PhoneSim* sim;
-    static int index;  // the phone's place in adb's list
-    static ::testing::AssertionResult ready;
+    static std::filesystem::path store() { return sim().storePath(); }
 };
-
-mobreltest::PhoneSim* SmallPhone::sim = nullptr;
-int SmallPhone::index = 0;
-::testing::AssertionResult SmallPhone::ready = ::testing::AssertionFailure();
 
 bool anyText(const std::vector<Group>& groups, const char* field, bool (*test)(const std::string&)) {
     for (const Group& g : groups) {
@@ -71,18 +49,9 @@ std::string repeatedTo(const std::string& piece, size_t length) {
     return text.substr(0, length);
 }
 
-// The reply to command spoiled (see phonesim/faults.h), after `after` good ones.
-phonesim::Faults spoiled(const char* command, const char* how = "garbage", int after = 0) {
-    phonesim::Faults faults;
-    faults.badCommand = command;
-    faults.badReply = how;
-    faults.badAfter = after;
-    return faults;
-}
-
 // The id of the newest record of a store file.
-long long newestId(const std::filesystem::path& state, const char* category) {
-    const auto objects = storeObjects(state, category);
+long long newestId(const std::filesystem::path& store, const char* category) {
+    const auto objects = storeById(store, category);
     return objects.empty() ? 0 : objects.rbegin()->first;
 }
 
@@ -90,7 +59,7 @@ long long newestId(const std::filesystem::path& state, const char* category) {
 
 TEST_F(SmallPhone, EveryRecordArrivesExactly) {
     ASSERT_EQ(MobrelApi_FlushPerson(), 0);
-    const std::vector<Fields> contacts = storeContacts(state());
+    const std::vector<Fields> contacts = storeContacts(store());
     ASSERT_EQ(contacts.size(), 40u);
     EXPECT_TRUE(sameRecords(libraryContacts(), contacts));
     EXPECT_EQ(MobrelApi_GetPerson(nullptr), 40);
@@ -100,11 +69,9 @@ TEST_F(SmallPhone, EveryRecordArrivesExactly) {
     EXPECT_TRUE(cjkName);
 
     ASSERT_EQ(MobrelApi_FlushSMS(), 0);
-    const std::vector<Group> conversations = storeConversations(state());
+    const std::vector<Group> conversations = storeConversations(store());
     EXPECT_TRUE(sameGroups(libraryConversations(), conversations));
-    size_t kept = 0;
-    for (const Group& g : conversations) kept += g.records.size();
-    EXPECT_EQ(kept, 296u);  // 300 less 4 drafts
+    EXPECT_EQ(recordsIn(conversations), 296u);  // 300 less 4 drafts
     EXPECT_EQ(MobrelApi_GetSMS(nullptr), 296);
     EXPECT_EQ(MobrelApi_GetSMSCount(), 296);
     // The comparison covered what is easy to get wrong.
@@ -113,10 +80,9 @@ TEST_F(SmallPhone, EveryRecordArrivesExactly) {
     EXPECT_TRUE(anyText(conversations, "body", [](const std::string& s) { return s.find("ありがとう") != std::string::npos; }));
 
     ASSERT_EQ(MobrelApi_FlushCallHistory(), 0);
-    const std::vector<Group> callGroups = storeCallGroups(state());
+    const std::vector<Group> callGroups = storeCallGroups(store());
     EXPECT_TRUE(sameGroups(libraryCallGroups(), callGroups));
-    size_t entries = 0;
-    for (const Group& g : callGroups) entries += g.records.size();
+    const size_t entries = recordsIn(callGroups);
     EXPECT_LT(callGroups.size(), entries);  // numbers shared by several calls
     EXPECT_EQ(MobrelApi_GetCallHistory(nullptr), static_cast<int>(entries));
     EXPECT_EQ(MobrelApi_GetCallHistoryCount(), static_cast<int>(entries));
@@ -185,8 +151,8 @@ TEST_F(SmallPhone, TwoCategoriesFlushAtOnce) {
         other.join();
         ASSERT_EQ(messages, 0);
         ASSERT_EQ(calls, 0);
-        EXPECT_TRUE(sameGroups(libraryConversations(), storeConversations(state())));
-        EXPECT_TRUE(sameGroups(libraryCallGroups(), storeCallGroups(state())));
+        EXPECT_TRUE(sameGroups(libraryConversations(), storeConversations(store())));
+        EXPECT_TRUE(sameGroups(libraryCallGroups(), storeCallGroups(store())));
     }
 }
 
@@ -209,30 +175,28 @@ TEST_F(SmallPhone, FailuresKeepWhatWasParsed) {
     // Pages that fail midway: what the earlier pages held is kept and counted.
     ASSERT_TRUE(reinstalledWith(spoiled("getsmsPart10", "short", 3)));
     EXPECT_EQ(MobrelApi_FlushSMS(), -1);
-    const std::vector<Group> first15 = storeConversations(state(), 15);
+    const std::vector<Group> first15 = storeConversations(store(), 15);
     EXPECT_TRUE(sameGroups(libraryConversations(), first15));
-    size_t kept = 0;
-    for (const Group& g : first15) kept += g.records.size();
-    EXPECT_EQ(MobrelApi_GetSMSCount(), static_cast<int>(kept));
+    EXPECT_EQ(MobrelApi_GetSMSCount(), static_cast<int>(recordsIn(first15)));
     EXPECT_EQ(MobrelApi_getItemCurrentLoadedCount(1), 15);
 
     ASSERT_TRUE(reinstalledWith(spoiled("getcalllogpart10", "garbage", 2)));
     EXPECT_EQ(MobrelApi_FlushCallHistory(), -1);
-    EXPECT_TRUE(sameGroups(libraryCallGroups(), storeCallGroups(state(), 10)));
+    EXPECT_TRUE(sameGroups(libraryCallGroups(), storeCallGroups(store(), 10)));
 
     ASSERT_TRUE(reinstalledWith(spoiled("getcontactpart10", "overlong", 1)));
     EXPECT_EQ(MobrelApi_FlushPerson(), -1);
-    EXPECT_TRUE(sameRecords(libraryContacts(), storeContacts(state(), 5)));
+    EXPECT_TRUE(sameRecords(libraryContacts(), storeContacts(store(), 5)));
     EXPECT_EQ(MobrelApi_GetPersonCount(), 5);
 
     // The channel recovers: with the phone well again every flush is whole.
     setFaults(phonesim::Faults {});
     EXPECT_EQ(MobrelApi_FlushPerson(), 0);
-    EXPECT_TRUE(sameRecords(libraryContacts(), storeContacts(state())));
+    EXPECT_TRUE(sameRecords(libraryContacts(), storeContacts(store())));
     EXPECT_EQ(MobrelApi_FlushSMS(), 0);
-    EXPECT_TRUE(sameGroups(libraryConversations(), storeConversations(state())));
+    EXPECT_TRUE(sameGroups(libraryConversations(), storeConversations(store())));
     EXPECT_EQ(MobrelApi_FlushCallHistory(), 0);
-    EXPECT_TRUE(sameGroups(libraryCallGroups(), storeCallGroups(state())));
+    EXPECT_TRUE(sameGroups(libraryCallGroups(), storeCallGroups(store())));
 }
 
 TEST_F(SmallPhone, ContactAddedReadBackAndDeleted) {
@@ -255,22 +219,22 @@ TEST_F(SmallPhone, ContactAddedReadBackAndDeleted) {
                       &contact.homeFax, &contact.workFax, &contact.workEmail};
     for (size_t i = 2; i < std::size(slots); ++i) *slots[i] = fields[i].data();
     contact.note = note.data();
-    const long long lastBefore = newestId(state(), "contacts");
+    const long long lastBefore = newestId(store(), "contacts");
 
     ASSERT_EQ(MobrelApi_AddPerson(&contact), 0);
-    const auto objects = storeObjects(state(), "contacts");
+    const auto objects = storeById(store(), "contacts");
     ASSERT_GT(objects.rbegin()->first, lastBefore);
-    const std::string& stored = objects.rbegin()->second;
-    EXPECT_EQ(storeText(stored, "name"), name + nameExtra);
-    EXPECT_EQ(storeText(stored, "note"), note);
-    EXPECT_EQ(storeText(stored, "nickname"), "Zoë");
-    EXPECT_EQ(storeText(stored, "mobile"), "+49 170 5550101");
-    EXPECT_EQ(storeText(stored, "group"), "Familie");
-    EXPECT_EQ(storeText(stored, "title"), "Chefin");
-    EXPECT_EQ(storeText(stored, "homeAddress"), "Hauptstraße 1\n10115 Berlin");
-    EXPECT_EQ(storeText(stored, "workEmail"), "zoe@work.example.com");
-    EXPECT_EQ(storeText(stored, "website"), std::nullopt);  // a lone double quote is not sent
-    EXPECT_EQ(storeText(stored, "homeFax"), std::nullopt);  // nor an empty value
+    const StoreRecord& stored = objects.rbegin()->second;
+    EXPECT_EQ(stored.text("name"), name + nameExtra);
+    EXPECT_EQ(stored.text("note"), note);
+    EXPECT_EQ(stored.text("nickname"), "Zoë");
+    EXPECT_EQ(stored.text("mobile"), "+49 170 5550101");
+    EXPECT_EQ(stored.text("group"), "Familie");
+    EXPECT_EQ(stored.text("title"), "Chefin");
+    EXPECT_EQ(stored.text("homeAddress"), "Hauptstraße 1\n10115 Berlin");
+    EXPECT_EQ(stored.text("workEmail"), "zoe@work.example.com");
+    EXPECT_EQ(stored.text("website"), std::nullopt);  // a lone double quote is not sent
+    EXPECT_EQ(stored.text("homeFax"), std::nullopt);  // nor an empty value
 
     // Read back: the newest contact comes first.
     ASSERT_EQ(MobrelApi_FlushPerson(), 0);
@@ -286,7 +250,7 @@ TEST_F(SmallPhone, ContactAddedReadBackAndDeleted) {
 
     const std::string id = head->contactId;
     EXPECT_EQ(MobrelApi_DeletePerson(id.c_str()), 1);
-    EXPECT_EQ(storeObjects(state(), "contacts").count(std::stoll(id)), 0u);
+    EXPECT_EQ(storeById(store(), "contacts").count(std::stoll(id)), 0u);
 
     // A contact with only a name gets no update. Records are byte-packed, so
     // the caller's may lie at any address.
@@ -295,8 +259,8 @@ TEST_F(SmallPhone, ContactAddedReadBackAndDeleted) {
     auto* named = reinterpret_cast<MobrelContact*>(storage + 1);
     named->name = onlyName.data();
     ASSERT_EQ(MobrelApi_AddPerson(named), 0);
-    const auto afterNamed = storeObjects(state(), "contacts");
-    EXPECT_EQ(afterNamed.rbegin()->second,
+    const auto afterNamed = storeById(store(), "contacts");
+    EXPECT_EQ(afterNamed.rbegin()->second.json,
               "{\"id\":" + std::to_string(afterNamed.rbegin()->first) + ",\"name\":\"Nur Name\"}");
     EXPECT_EQ(MobrelApi_DeletePerson(std::to_string(afterNamed.rbegin()->first).c_str()), 1);
 
@@ -304,10 +268,10 @@ TEST_F(SmallPhone, ContactAddedReadBackAndDeleted) {
     MobrelContact empty {};
     std::string nickname = "nobody";
     empty.nickname = nickname.data();
-    const auto beforeEmpty = storeObjects(state(), "contacts");
+    const auto beforeEmpty = storeById(store(), "contacts");
     EXPECT_EQ(MobrelApi_AddPerson(&empty), -1);
     EXPECT_EQ(MobrelApi_AddPerson(nullptr), -1);
-    EXPECT_EQ(storeObjects(state(), "contacts"), beforeEmpty);
+    EXPECT_EQ(storeById(store(), "contacts"), beforeEmpty);
 }
 
 TEST_F(SmallPhone, MessageWrittenWithTheMessagingRole) {
@@ -326,9 +290,9 @@ TEST_F(SmallPhone, MessageWrittenWithTheMessagingRole) {
 
     // A fresh install is not the default messaging app, and Android 10 refuses it the write.
     EXPECT_EQ(MobrelApi_CheckDefaultMessangeOK(), -1);
-    const auto before = storeObjects(state(), "messages");
+    const auto before = storeById(store(), "messages");
     EXPECT_EQ(MobrelApi_AddSMS(&message), 0);
-    EXPECT_EQ(storeObjects(state(), "messages"), before);
+    EXPECT_EQ(storeById(store(), "messages"), before);
 
     EXPECT_EQ(MobrelApi_SetDefaultMessage(), 1);
     int ok = -1;
@@ -339,17 +303,17 @@ TEST_F(SmallPhone, MessageWrittenWithTheMessagingRole) {
     ASSERT_EQ(ok, 0) << "the simulated user never accepted";
 
     EXPECT_EQ(MobrelApi_AddSMS(&message), 1);
-    const auto after = storeObjects(state(), "messages");
+    const auto after = storeById(store(), "messages");
     ASSERT_EQ(after.size(), before.size() + 1);
-    const std::string& stored = after.rbegin()->second;
-    EXPECT_EQ(storeText(stored, "body"), body);  // whole, well past 1024 bytes
-    EXPECT_EQ(storeText(stored, "address"), address);
-    EXPECT_EQ(localDate(storeNumber(stored, "date")), date);
-    EXPECT_EQ(storeNumber(stored, "type"), 2);  // sent
-    EXPECT_EQ(storeNumber(stored, "read"), 1);  // a sent message left without read state is read
+    const StoreRecord& stored = after.rbegin()->second;
+    EXPECT_EQ(stored.text("body"), body);  // whole, well past 1024 bytes
+    EXPECT_EQ(stored.text("address"), address);
+    EXPECT_EQ(localDate(stored.number("date")), date);
+    EXPECT_EQ(stored.number("type"), 2);  // sent
+    EXPECT_EQ(stored.number("read"), 1);  // a sent message left without read state is read
 
     ASSERT_EQ(MobrelApi_FlushSMS(), 0);
-    const std::string thread = std::to_string(storeNumber(stored, "thread"));
+    const std::string thread = std::to_string(stored.number("thread"));
     const MobrelSms* readBack = nullptr;
     MobrelSmsThread* first = nullptr;
     MobrelApi_GetSMS(&first);
@@ -364,7 +328,7 @@ TEST_F(SmallPhone, MessageWrittenWithTheMessagingRole) {
 
     // "DeleteOneSMS:" removes the whole conversation.
     EXPECT_EQ(MobrelApi_DeleteSMS(thread.c_str()), 1);
-    EXPECT_EQ(storeObjects(state(), "messages"), before);
+    EXPECT_EQ(storeById(store(), "messages"), before);
 
     EXPECT_EQ(MobrelApi_ReSetDefaultMessage(), 1);
     EXPECT_EQ(MobrelApi_CheckDefaultMessangeOK(), -1);
@@ -381,17 +345,17 @@ TEST_F(SmallPhone, CallAddedReadBackAndDeleted) {
     entry.date = date.data();
     entry.type = missed.data();  // no duration: an empty field, the phone takes 0
 
-    const long long lastBefore = newestId(state(), "calls");
+    const long long lastBefore = newestId(store(), "calls");
     ASSERT_EQ(MobrelApi_AddCallHistory(&entry), 1);
-    const auto objects = storeObjects(state(), "calls");
+    const auto objects = storeById(store(), "calls");
     const long long id = objects.rbegin()->first;
     ASSERT_GT(id, lastBefore);
-    EXPECT_EQ(storeText(objects.rbegin()->second, "number"), number);
-    EXPECT_EQ(storeNumber(objects.rbegin()->second, "type"), 3);
-    EXPECT_EQ(storeNumber(objects.rbegin()->second, "duration"), 0);
+    EXPECT_EQ(objects.rbegin()->second.text("number"), number);
+    EXPECT_EQ(objects.rbegin()->second.number("type"), 3);
+    EXPECT_EQ(objects.rbegin()->second.number("duration"), 0);
 
     ASSERT_EQ(MobrelApi_FlushCallHistory(), 0);
-    EXPECT_TRUE(sameGroups(libraryCallGroups(), storeCallGroups(state())));
+    EXPECT_TRUE(sameGroups(libraryCallGroups(), storeCallGroups(store())));
     const MobrelCallLog* readBack = nullptr;
     MobrelCallGroup* first = nullptr;
     MobrelApi_GetCallHistory(&first);
@@ -404,16 +368,16 @@ TEST_F(SmallPhone, CallAddedReadBackAndDeleted) {
     EXPECT_STREQ(readBack->duration, "0");
 
     EXPECT_EQ(MobrelApi_DeleteCallHistory(std::to_string(id).c_str()), 1);
-    EXPECT_EQ(storeObjects(state(), "calls").count(id), 0u);
+    EXPECT_EQ(storeById(store(), "calls").count(id), 0u);
     EXPECT_EQ(MobrelApi_AddCallHistory(nullptr), -1);
 }
 
 TEST_F(SmallPhone, IdsThatAreNotIdsAreRefused) {
     // An id goes into the command as plain text: one holding ";" would be a
     // second command. Nothing of such an id reaches the phone.
-    const auto contacts = storeObjects(state(), "contacts");
-    const auto messages = storeObjects(state(), "messages");
-    const auto calls = storeObjects(state(), "calls");
+    const auto contacts = storeById(store(), "contacts");
+    const auto messages = storeById(store(), "messages");
+    const auto calls = storeById(store(), "calls");
     for (const char* id : {"1;DeleteOnePerson:2", "2;", "", "-1", " 3", "3 ", "4:5", "0x10", "١٢",
                            "12345678901234567890"}) {
         EXPECT_EQ(MobrelApi_DeletePerson(id), -1) << id;
@@ -423,13 +387,13 @@ TEST_F(SmallPhone, IdsThatAreNotIdsAreRefused) {
     EXPECT_EQ(MobrelApi_DeletePerson(nullptr), -1);
     EXPECT_EQ(MobrelApi_DeleteSMS(nullptr), -1);
     EXPECT_EQ(MobrelApi_DeleteCallHistory(nullptr), -1);
-    EXPECT_EQ(storeObjects(state(), "contacts"), contacts);
-    EXPECT_EQ(storeObjects(state(), "messages"), messages);
-    EXPECT_EQ(storeObjects(state(), "calls"), calls);
+    EXPECT_EQ(storeById(store(), "contacts"), contacts);
+    EXPECT_EQ(storeById(store(), "messages"), messages);
+    EXPECT_EQ(storeById(store(), "calls"), calls);
 
     // The channel is still in step: a real id deletes its record, an unknown one nothing.
     const std::string firstCall = std::to_string(calls.begin()->first);
     EXPECT_EQ(MobrelApi_DeleteCallHistory(firstCall.c_str()), 1);
-    EXPECT_EQ(storeObjects(state(), "calls").size(), calls.size() - 1);
+    EXPECT_EQ(storeById(store(), "calls").size(), calls.size() - 1);
     EXPECT_EQ(MobrelApi_DeleteCallHistory("999999"), 0);
 }

@@ -2,24 +2,25 @@
 // needed there, so writes and deletes work without asking for it.
 #include <gtest/gtest.h>
 
+#include "library_e2e.h"
+#include "library_records.h"
 #include "mobrelclient.h"
-#include "records_phone.h"
+#include "store_files.h"
 
-using namespace recordstest;
+using namespace mobreltest;
 
 TEST(LegacyPhone, WritesMessagesWithoutTheRole) {
-    mobreltest::PhoneSim sim;
-    int index = 0;
-    ASSERT_TRUE(bringUp(sim, {.dataset = "small", .profile = "legacy"}, &index));
+    PhoneSim sim;
+    ASSERT_TRUE(bringUp(sim, {.dataset = "small", .profile = "legacy"}));
     MobrelDeviceInfo info {};
-    ASSERT_EQ(MobrelApi_GetAndroidDevicesInfo(&info, index), 0);
+    ASSERT_EQ(MobrelApi_GetAndroidDevicesInfo(&info, 0), 0);
     EXPECT_STREQ(info.androidVersion, "4.3");
     EXPECT_EQ(MobrelApi_CheckDefaultMessangeOK(), -1);
 
     // A reply into the first conversation, chosen by the phone from the address.
-    const auto before = storeObjects(sim.statePath(), "messages");
-    const std::string& firstMessage = before.begin()->second;
-    std::string address = *storeText(firstMessage, "address");
+    const auto before = storeById(sim.storePath(), "messages");
+    const StoreRecord& firstMessage = before.begin()->second;
+    std::string address = *firstMessage.text("address");
     std::string body = "Antwort auf dem alten Telefon ✓";
     std::string date = "2030-01-01 08:00:00";  // after every message of the dataset
     std::string read = "0";
@@ -32,17 +33,17 @@ TEST(LegacyPhone, WritesMessagesWithoutTheRole) {
     message.type = received.data();
     EXPECT_EQ(MobrelApi_AddSMS(&message), 1);
 
-    const auto after = storeObjects(sim.statePath(), "messages");
+    const auto after = storeById(sim.storePath(), "messages");
     ASSERT_EQ(after.size(), before.size() + 1);
-    const std::string& stored = after.rbegin()->second;
-    const std::string thread = std::to_string(storeNumber(stored, "thread"));
-    EXPECT_EQ(thread, std::to_string(storeNumber(firstMessage, "thread")));
-    EXPECT_EQ(storeNumber(stored, "type"), 1);
-    EXPECT_EQ(storeNumber(stored, "read"), 0);
+    const StoreRecord& stored = after.rbegin()->second;
+    const std::string thread = std::to_string(stored.number("thread"));
+    EXPECT_EQ(thread, std::to_string(firstMessage.number("thread")));
+    EXPECT_EQ(stored.number("type"), 1);
+    EXPECT_EQ(stored.number("read"), 0);
 
     // Read back as the last message of its conversation.
     ASSERT_EQ(MobrelApi_FlushSMS(), 0);
-    EXPECT_TRUE(sameGroups(libraryConversations(), storeConversations(sim.statePath())));
+    EXPECT_TRUE(sameGroups(libraryConversations(), storeConversations(sim.storePath())));
     MobrelSmsThread* first = nullptr;
     MobrelApi_GetSMS(&first);
     const MobrelSmsThread* conversation = first;
@@ -52,7 +53,7 @@ TEST(LegacyPhone, WritesMessagesWithoutTheRole) {
     EXPECT_STREQ(conversation->lastMessage->date, date.c_str());
 
     EXPECT_EQ(MobrelApi_DeleteSMS(thread.c_str()), 1);
-    for (const auto& [id, object] : storeObjects(sim.statePath(), "messages")) {
-        EXPECT_NE(std::to_string(storeNumber(object, "thread")), thread) << "message " << id << " left";
+    for (const auto& [id, record] : storeById(sim.storePath(), "messages")) {
+        EXPECT_NE(std::to_string(record.number("thread")), thread) << "message " << id << " left";
     }
 }

@@ -5,13 +5,13 @@
 
 #include <map>
 #include <optional>
-#include <set>
 #include <string>
 #include <vector>
 
 #include "record_arena.h"
 #include "records_lists.h"
 #include "records_parse.h"
+#include "service_client.h"
 #include "test_support.h"
 
 using namespace mobrel;
@@ -19,7 +19,7 @@ using namespace mobrel::test;
 
 namespace {
 
-using Fields = std::map<std::string, std::string>;
+using Fields = mobreltest::Record;
 
 std::vector<std::string> capturedPages(const std::string& name) {
     std::vector<std::string> pages;
@@ -29,39 +29,13 @@ std::vector<std::string> capturedPages(const std::string& name) {
     return pages;
 }
 
-std::string unhex(const std::string& hex) {
-    std::string bytes;
-    for (size_t i = 0; i + 1 < hex.size(); i += 2) bytes += static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16));
-    return bytes;
-}
-
-std::string hexOf(const std::string& bytes) {
-    static const char digits[] = "0123456789ABCDEF";
-    std::string hex;
-    for (unsigned char c : bytes) {
-        hex += digits[c >> 4];
-        hex += digits[c & 15];
-    }
-    return hex;
-}
-
-// The records of well-formed pages, read by splitting at "." and ";" (the
-// captured values are hex, so neither occurs inside them).
+// The records of the pages, read by the tests' own strict reader.
 std::vector<Fields> referenceRecords(const std::vector<std::string>& pages) {
     std::vector<Fields> records;
     for (const std::string& page : pages) {
-        size_t start = 0;
-        for (size_t dot; (dot = page.find('.', start)) != std::string::npos; start = dot + 1) {
-            Fields fields;
-            const std::string record = page.substr(start, dot - start);
-            size_t itemStart = 0;
-            for (size_t semi; (semi = record.find(';', itemStart)) != std::string::npos; itemStart = semi + 1) {
-                const std::string item = record.substr(itemStart, semi - itemStart);
-                const size_t colon = item.find(':');
-                fields[item.substr(0, colon)] = unhex(item.substr(colon + 1));
-            }
-            records.push_back(fields);
-        }
+        const std::optional<std::vector<Fields>> parsed = mobreltest::parseRecords(page);
+        EXPECT_TRUE(parsed.has_value()) << page;
+        if (parsed) records.insert(records.end(), parsed->begin(), parsed->end());
     }
     return records;
 }
@@ -70,7 +44,7 @@ std::vector<Fields> referenceRecords(const std::vector<std::string>& pages) {
 std::string page(const std::vector<std::vector<std::pair<std::string, std::string>>>& records) {
     std::string text;
     for (const auto& record : records) {
-        for (const auto& [key, value] : record) text += key + ":" + hexOf(value) + ";";
+        for (const auto& [key, value] : record) text += key + ":" + mobreltest::hex(value) + ";";
         text += ".";
     }
     return text;
@@ -117,17 +91,43 @@ struct Lists {
     }
 };
 
-void expectText(const char* actual, const Fields& reference, const std::string& key) {
-    const auto found = reference.find(key);
-    if (found == reference.end()) {
-        EXPECT_EQ(actual, nullptr) << key;
-    } else {
-        ASSERT_NE(actual, nullptr) << key;
-        EXPECT_EQ(std::string(actual), found->second) << key;
+// A list as one line per conversation or group: "key: id/type id/type ...".
+std::vector<std::string> described(const MessageList& messages) {
+    std::vector<std::string> lines;
+    for (const MobrelSmsThread* t = messages.first(); t; t = t->next) {
+        std::string line = std::string(t->threadId) + ":";
+        for (const MobrelSms* m = t->firstMessage; m; m = m->next) line += std::string(" ") + m->id + "/" + m->type;
+        lines.push_back(line);
     }
+    return lines;
 }
 
-std::string clampedType(const std::string& type) { return std::stoll(type) > 4 ? "4" : type; }
+std::vector<std::string> described(const CallLogList& calls) {
+    std::vector<std::string> lines;
+    for (const MobrelCallGroup* g = calls.first(); g; g = g->next) {
+        std::string line = std::string(g->number) + ":";
+        for (const MobrelCallLog* e = g->firstEntry; e; e = e->next) line += std::string(" ") + e->id + "/" + e->type;
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+// The same lines from reference records, grouped by key in order of first
+// appearance; records without the key are left out, and drafts (type 3) when they are messages.
+std::vector<std::string> grouped(const std::vector<Fields>& records, const std::string& key, bool messages) {
+    std::vector<std::string> lines;
+    std::map<std::string, size_t> lineOf;
+    for (const Fields& r : records) {
+        if (!r.count(key) || (messages && r.at("TYPE") == "3")) continue;
+        const std::string type = std::stoll(r.at("TYPE")) > 4 ? "4" : r.at("TYPE");
+        if (!lineOf.count(r.at(key))) {
+            lineOf[r.at(key)] = lines.size();
+            lines.push_back(r.at(key) + ":");
+        }
+        lines[lineOf[r.at(key)]] += " " + r.at("ID") + "/" + type;
+    }
+    return lines;
+}
 
 }  // namespace
 
@@ -149,7 +149,7 @@ TEST(RecordPage, OddItemsAndLimits) {
 
     CollectingSink values;
     const std::string longBody(1100, 'x');
-    EXPECT_EQ(parse("BODY:" + hexOf(longBody) + ";ADDRESS:41004243;PERSON:;PROTOCOL:30;JUNK:ID:37;.", values), 1);
+    EXPECT_EQ(parse("BODY:" + mobreltest::hex(longBody) + ";ADDRESS:41004243;PERSON:;PROTOCOL:30;JUNK:ID:37;.", values), 1);
     EXPECT_EQ(values.records[0][3], longBody);                    // long texts arrive whole
     EXPECT_EQ(values.records[0][2], "A");                        // a text ends at its first NUL
     EXPECT_EQ(values.records[0][1], "");                         // present but empty is not null
@@ -166,161 +166,43 @@ TEST(RecordPage, OddItemsAndLimits) {
     EXPECT_EQ(parse("", empty), 0);
 }
 
-TEST(RecordLists, CapturedContactsReadLastFirst) {
-    const std::vector<std::string> pages = capturedPages("small_contacts.pages");
-    const std::vector<Fields> reference = referenceRecords(pages);
-    ASSERT_EQ(reference.size(), 40u);
+// The pages phonesim's small phone sent, read as the flushes read them. (Every
+// field byte for byte against the phone's store is the end-to-end tests' part.)
+TEST(RecordLists, CapturedPagesOfTheSmallPhone) {
     Lists lists;
-    feed(pages, kContactKeys, lists.contacts);
+    const std::vector<Fields> contacts = referenceRecords(capturedPages("small_contacts.pages"));
+    ASSERT_EQ(contacts.size(), 40u);
+    feed(capturedPages("small_contacts.pages"), kContactKeys, lists.contacts);
     EXPECT_EQ(lists.contacts.kept(), 40);
-
-    size_t r = reference.size();
+    size_t r = contacts.size();  // the list reads from the last contact paged
     for (const MobrelContact* c = lists.contacts.head(); c; c = c->next) {
         ASSERT_GT(r, 0u) << "more contacts than records";
-        const Fields& ref = reference[--r];
-        expectText(c->contactId, ref, "CONTACTID");
-        expectText(c->name, ref, "NAME");
-        expectText(c->nickname, ref, "NICKNAME");
-        expectText(c->mobilePhone, ref, "PHONE_PHONE");
-        expectText(c->homePhone, ref, "PHONE_HOME");
-        expectText(c->workPhone, ref, "PHONE_WORK");
-        expectText(c->website, ref, "WEBSITE");
-        expectText(c->homeEmail, ref, "EMAIL_HOME");
-        expectText(c->birthday, ref, "BIRTHDAY");
-        expectText(c->note, ref, "NOTE");
-        expectText(c->organization, ref, "ORG_NAME");
-        expectText(c->title, ref, "ORG_TITLE");
-        expectText(c->homeAddress, ref, "ADDRESS_HOME");
-        expectText(c->workAddress, ref, "ADDRESS_WORK");
-        expectText(c->homeFax, ref, "PHONE_HOMEFAX");
-        expectText(c->workFax, ref, "PHONE_WORKFAX");
-        expectText(c->workEmail, ref, "EMAIL_WORK");
-        for (const char* never : {c->nameExtra, c->group, c->extra14, c->extra15}) EXPECT_EQ(never, nullptr);
-        EXPECT_EQ(c->highlightFlag, 0);
-        EXPECT_EQ(c->checkMark, 1);
+        --r;
+        EXPECT_STREQ(c->contactId, contacts[r].at("CONTACTID").c_str());
+        EXPECT_STREQ(c->name, contacts[r].at("NAME").c_str());
+        EXPECT_STREQ(c->homeAddress, contacts[r].count("ADDRESS_HOME") ? contacts[r].at("ADDRESS_HOME").c_str() : nullptr);
     }
     EXPECT_EQ(r, 0u) << "fewer contacts than records";
-    // The first contact paged, last in the list: a Cyrillic name, a two-line address.
-    const MobrelContact* firstPaged = lists.contacts.head();
-    while (firstPaged->next) firstPaged = firstPaged->next;
-    EXPECT_STREQ(firstPaged->name, "Ольга Lindqvist");
-    EXPECT_STREQ(firstPaged->homeAddress, "Östra Hamngatan 3\nLondon NW1 6XE");
+    EXPECT_STREQ(contacts[0].at("NAME").c_str(), "Ольга Lindqvist");
     lists.contacts.clear();
     EXPECT_EQ(lists.contacts.head(), nullptr);
     EXPECT_EQ(lists.contacts.kept(), 0);
-}
 
-TEST(RecordLists, CapturedMessagesGroupedByThread) {
-    const std::vector<std::string> pages = capturedPages("small_messages.pages");
-    const std::vector<Fields> reference = referenceRecords(pages);
-    ASSERT_EQ(reference.size(), 300u);
-
-    // The expected grouping: drafts left out, threads in the order of their first message.
-    std::vector<std::string> threadOrder;
-    std::map<std::string, std::vector<const Fields*>> byThread;
-    std::set<std::string> clampedTypes;
-    for (const Fields& m : reference) {
-        if (m.at("TYPE") == "3") continue;
-        clampedTypes.insert(m.at("TYPE"));
-        if (byThread[m.at("THREAD_ID")].empty()) threadOrder.push_back(m.at("THREAD_ID"));
-        byThread[m.at("THREAD_ID")].push_back(&m);
-    }
-    // The capture holds what the rules are about: drafts and types above 4.
-    ASSERT_TRUE(clampedTypes.count("5") && clampedTypes.count("6"));
-    ASSERT_LT(threadOrder.size(), reference.size());
-
-    Lists lists;
-    lists.feedMessages(pages);
+    // The capture holds what the rules are about: drafts, types above 4, private and shared numbers.
+    const std::vector<Fields> messages = referenceRecords(capturedPages("small_messages.pages"));
+    ASSERT_EQ(messages.size(), 300u);
+    lists.feedMessages(capturedPages("small_messages.pages"));
     EXPECT_EQ(lists.messages.count(), 296);  // 300 less 4 drafts
+    EXPECT_EQ(described(lists.messages), grouped(messages, "THREAD_ID", true));
+    EXPECT_EQ(lists.messages.last()->next, nullptr);
 
-    size_t t = 0;
-    for (const MobrelSmsThread* thread = lists.messages.first(); thread; thread = thread->next, ++t) {
-        ASSERT_LT(t, threadOrder.size());
-        const std::vector<const Fields*>& expected = byThread[threadOrder[t]];
-        // Conversations are byte-packed: their members are copied before a check takes them by reference.
-        const MobrelSms* firstMessage = thread->firstMessage;
-        const MobrelSms* lastMessage = thread->lastMessage;
-        const int64_t latestSortKey = thread->latestSortKey;
-        ASSERT_NE(firstMessage, nullptr);
-        EXPECT_STREQ(thread->threadId, threadOrder[t].c_str());
-        // The conversation points at its first message's texts.
-        EXPECT_TRUE(thread->threadId == firstMessage->threadId);
-        EXPECT_TRUE(thread->person == firstMessage->person);
-        EXPECT_TRUE(thread->address == firstMessage->address);
-        EXPECT_EQ(thread->reserved, 0);
-        EXPECT_EQ(latestSortKey, 0);
-        size_t i = 0;
-        const MobrelSms* last = nullptr;
-        for (const MobrelSms* m = firstMessage; m; last = m, m = m->next, ++i) {
-            ASSERT_LT(i, expected.size());
-            const Fields& ref = *expected[i];
-            for (const auto& [text, key] : {std::pair {m->id, "ID"}, {m->person, "PERSON"}, {m->address, "ADDRESS"},
-                                            {m->body, "BODY"}, {m->date, "DATE"}, {m->read, "READ"},
-                                            {m->threadId, "THREAD_ID"}}) {
-                expectText(text, ref, key);
-            }
-            EXPECT_STREQ(m->type, clampedType(ref.at("TYPE")).c_str());
-            EXPECT_EQ(m->extra, nullptr);
-            EXPECT_EQ(m->sortKey, 0);
-            EXPECT_EQ(m->highlightFlag, 0);
-            EXPECT_EQ(m->checkMark, 1);
-        }
-        EXPECT_EQ(i, expected.size());
-        EXPECT_EQ(lastMessage, last);
-    }
-    EXPECT_EQ(t, threadOrder.size());
-    const MobrelSmsThread* afterLast = lists.messages.last()->next;
-    EXPECT_EQ(afterLast, nullptr);
-}
-
-TEST(RecordLists, CapturedCallsGroupedByNumber) {
-    const std::vector<std::string> pages = capturedPages("small_calls.pages");
-    const std::vector<Fields> reference = referenceRecords(pages);
-    ASSERT_EQ(reference.size(), 150u);
-
-    std::vector<std::string> numberOrder;
-    std::map<std::string, std::vector<const Fields*>> byNumber;
-    size_t withoutNumber = 0;
-    for (const Fields& e : reference) {
-        if (!e.count("NUMBER")) {
-            ++withoutNumber;
-            continue;
-        }
-        if (byNumber[e.at("NUMBER")].empty()) numberOrder.push_back(e.at("NUMBER"));
-        byNumber[e.at("NUMBER")].push_back(&e);
-    }
-    ASSERT_GT(withoutNumber, 0u);  // private numbers
-    ASSERT_LT(numberOrder.size() + withoutNumber, reference.size());  // numbers shared by several calls
-
-    Lists lists;
-    lists.feedCalls(pages);
-    EXPECT_EQ(lists.calls.count(), static_cast<int>(reference.size() - withoutNumber));
-    size_t g = 0;
-    for (const MobrelCallGroup* group = lists.calls.first(); group; group = group->next, ++g) {
-        ASSERT_LT(g, numberOrder.size());
-        const std::vector<const Fields*>& expected = byNumber[numberOrder[g]];
-        ASSERT_NE(group->firstEntry, nullptr);
-        EXPECT_EQ(group->number, group->firstEntry->number);
-        EXPECT_EQ(group->reserved1, nullptr);
-        EXPECT_EQ(group->reserved2, nullptr);
-        EXPECT_EQ(group->latestSortKey, 0);
-        size_t i = 0;
-        for (const MobrelCallLog* e = group->firstEntry; e; e = e->next, ++i) {
-            ASSERT_LT(i, expected.size());
-            const Fields& ref = *expected[i];
-            for (const auto& [text, key] : {std::pair {e->id, "ID"}, {e->name, "NAME"}, {e->number, "NUMBER"},
-                                            {e->date, "DATE"}, {e->duration, "DURATION"}}) {
-                expectText(text, ref, key);
-            }
-            EXPECT_STREQ(e->type, clampedType(ref.at("TYPE")).c_str());
-            EXPECT_EQ(e->group, group);
-            EXPECT_EQ(e->extra, nullptr);
-            EXPECT_EQ(e->checkMark, 1);
-            EXPECT_EQ(e->highlightFlag, 0);
-        }
-        EXPECT_EQ(i, expected.size());
-    }
-    EXPECT_EQ(g, numberOrder.size());
+    const std::vector<Fields> calls = referenceRecords(capturedPages("small_calls.pages"));
+    ASSERT_EQ(calls.size(), 150u);
+    lists.feedCalls(capturedPages("small_calls.pages"));
+    const std::vector<std::string> groups = grouped(calls, "NUMBER", false);
+    EXPECT_LT(lists.calls.count(), 150);
+    EXPECT_LT(groups.size(), static_cast<size_t>(lists.calls.count()));
+    EXPECT_EQ(described(lists.calls), groups);
 }
 
 TEST(RecordLists, MessageRules) {
@@ -338,13 +220,7 @@ TEST(RecordLists, MessageRules) {
                               {{"ID", "10"}, {"THREAD_ID", "8"}, {"TYPE", "x"}}})});
     // Kept: 1, 2, 3, 6, 9, 10; dropped: thread "-1", the draft, a missing thread id or type.
     EXPECT_EQ(lists.messages.count(), 6);
-    std::vector<std::string> seen;
-    for (const MobrelSmsThread* t = lists.messages.first(); t; t = t->next) {
-        std::string line = std::string(t->threadId) + ":";
-        for (const MobrelSms* m = t->firstMessage; m; m = m->next) line += std::string(" ") + m->id + "/" + m->type;
-        seen.push_back(line);
-    }
-    EXPECT_EQ(seen, (std::vector<std::string> {"7: 1/1 3/4 9/4", "8: 2/2 10/x", "9: 6/4"}));
+    EXPECT_EQ(described(lists.messages), (std::vector<std::string> {"7: 1/1 3/4 9/4", "8: 2/2 10/x", "9: 6/4"}));
     EXPECT_STREQ(lists.messages.first()->address, "555");
     EXPECT_EQ(lists.messages.first()->next->address, nullptr);
 }
@@ -356,20 +232,13 @@ TEST(RecordLists, ContactAndCallRules) {
     for (const MobrelContact* c = lists.contacts.head(); c; c = c->next) order += c->name ? c->name : "-";
     EXPECT_EQ(order, "-CBA");  // the empty record of the second page counts too
 
-    lists.feedCalls({page({{{"ID", "1"}, {"NUMBER", "+1 555"}},
-                           {{"ID", "2"}, {"NAME", "no number"}},
+    lists.feedCalls({page({{{"ID", "1"}, {"NUMBER", "+1 555"}, {"TYPE", "2"}},
+                           {{"ID", "2"}, {"NAME", "no number"}, {"TYPE", "1"}},
                            {{"ID", "3"}, {"NUMBER", "0170"}, {"TYPE", "6"}},
-                           {{"ID", "4"}, {"NUMBER", "+1 555"}},
-                           {{"ID", "5"}, {"NUMBER", "+1555"}}})});
-    std::vector<std::string> groups;
-    for (const MobrelCallGroup* g = lists.calls.first(); g; g = g->next) {
-        std::string line = std::string(g->number) + ":";
-        for (const MobrelCallLog* e = g->firstEntry; e; e = e->next) line += std::string(" ") + e->id;
-        groups.push_back(line);
-    }
-    // Numbers are compared byte for byte.
-    EXPECT_EQ(groups, (std::vector<std::string> {"+1 555: 1 4", "0170: 3", "+1555: 5"}));
-    EXPECT_STREQ(lists.calls.first()->next->firstEntry->type, "4");
+                           {{"ID", "4"}, {"NUMBER", "+1 555"}, {"TYPE", "3"}},
+                           {{"ID", "5"}, {"NUMBER", "+1555"}, {"TYPE", "1"}}})});
+    // Numbers are compared byte for byte; types above 4 read as 4.
+    EXPECT_EQ(described(lists.calls), (std::vector<std::string> {"+1 555: 1/2 4/3", "0170: 3/4", "+1555: 5/1"}));
     EXPECT_EQ(lists.calls.count(), 4);
 }
 

@@ -33,10 +33,6 @@ std::vector<std::string> nulSeparated(const std::string& text) {
     return parts;
 }
 
-double secondsSince(std::chrono::steady_clock::time_point start) {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
 }  // namespace
 
 TEST(CommandLine, SplitsByTheWindowsRules) {
@@ -102,14 +98,11 @@ TEST_F(Runner, ArgumentsReachTheChildAsDataNeverThroughAShell) {
     EXPECT_FALSE(fs::exists(marker));
 }
 
-TEST_F(Runner, CaptureHoldsExactlyTheChildsStandardOutput) {
+TEST_F(Runner, CaptureHoldsTheChildsStdoutAndWaitWaitsForTheEnd) {
     const std::string out = dir + "/out";
     ASSERT_EQ(runAdbCapture("print " + quoteArg("List of devices attached\n\n"), out), 0);
     EXPECT_EQ(readFile(out), "List of devices attached\n\n");  // no stderr noise, stdin was empty
-}
-
-TEST_F(Runner, ExitCodesAreNotReadAndWaitWaitsForTheEnd) {
-    EXPECT_EQ(runAdbLimited("exit 3"), 0);
+    EXPECT_EQ(runAdbLimited("exit 3"), 0);  // exit codes are not read
     const std::string mark = dir + "/mark";
     EXPECT_EQ(runAdbWait("sleep 1500 " + quoteArg(mark)), 0);
     EXPECT_TRUE(fs::exists(mark));
@@ -132,26 +125,25 @@ TEST_F(Runner, ChildRunsInTheProgramFolderAndGetsNoDescriptorOfOurs) {
     EXPECT_EQ(lines[1], "cwd=" + adbDirectory());
 }
 
-TEST_F(Runner, HangingCaptureIsKilledAfterFourSecondsWithItsWholeGroup) {
-    const std::string pidFile = dir + "/pid";
+// A hanging child (and the grandchild it started) is killed after `seconds`.
+void expectHangKilledAfter(double seconds, int (*run)(const std::string& args, const std::string& pidFile)) {
+    const std::string pidFile = makeTempDir("hang") + "/pid";
     const auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(runAdbCapture("hang " + quoteArg(pidFile), dir + "/out"), 0);
-    const double took = secondsSince(start);
-    EXPECT_GE(took, 3.9);
-    EXPECT_LT(took, 8.0);
-    const int pid = std::stoi(readFile(pidFile));
-    EXPECT_TRUE(livingProcessesInGroup(pid, 2000).empty());
+    EXPECT_EQ(run("hang " + quoteArg(pidFile), pidFile), 0);
+    const double took = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    EXPECT_GE(took, seconds - 0.1);
+    EXPECT_LT(took, seconds + 6);
+    EXPECT_TRUE(livingProcessesInGroup(std::stoi(readFile(pidFile)), 2000).empty());
+}
+
+TEST_F(Runner, HangingCaptureIsKilledAfterFourSecondsWithItsWholeGroup) {
+    expectHangKilledAfter(4, [](const std::string& args, const std::string& pidFile) {
+        return runAdbCapture(args, pidFile + ".out");
+    });
 }
 
 TEST_F(Runner, HangingLimitedRunIsKilledAfterTwentySecondsWithItsWholeGroup) {
-    const std::string pidFile = dir + "/pid";
-    const auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(runAdbLimited("hang " + quoteArg(pidFile)), 0);
-    const double took = secondsSince(start);
-    EXPECT_GE(took, 19.9);
-    EXPECT_LT(took, 26.0);
-    const int pid = std::stoi(readFile(pidFile));
-    EXPECT_TRUE(livingProcessesInGroup(pid, 2000).empty());
+    expectHangKilledAfter(20, [](const std::string& args, const std::string&) { return runAdbLimited(args); });
 }
 
 TEST_F(Runner, OverlongLineIsRefusedNotCut) {
@@ -225,8 +217,8 @@ TEST(RunnerStart, AdbBesideTheProgramComesBeforePath) {
     fs::copy_file(probeProgram(), folder + "/probe");
     fs::copy_file(standInProgram(), folder + "/adb");
     const std::string where = folder + "/where";
-    std::string output;
-    ASSERT_EQ(runProgram({folder + "/probe", "wait", "where " + quoteArg(where)}, output), 0);
-    EXPECT_EQ(output, "0\n");
+    const mobreltest::CommandResult probe = runCommand({folder + "/probe", "wait", "where " + quoteArg(where)});
+    ASSERT_EQ(probe.exitCode, 0);
+    EXPECT_EQ(probe.out, "0\n");
     EXPECT_EQ(readFile(where), "exe=" + folder + "/adb\ncwd=" + folder + "\n");
 }

@@ -1,5 +1,5 @@
-// Helpers shared by the device-link tests. Linking them also gives every test
-// process its own HOME, XDG_CONFIG_HOME and XDG_RUNTIME_DIR under a fresh
+// Helpers shared by the device-link unit tests. Linking them also gives every
+// test process its own HOME, XDG_CONFIG_HOME and XDG_RUNTIME_DIR under a fresh
 // temporary folder (set before main), so the log, the documents folder and the
 // work folder never touch the user's own.
 #pragma once
@@ -7,7 +7,16 @@
 #include <string>
 #include <vector>
 
+#include "phonesim_fixture.h"
+#include "test_util.h"
+
 namespace mobrel::test {
+
+using mobreltest::readFile;
+using mobreltest::runCommand;
+using mobreltest::ScopedEnv;
+using mobreltest::splitLines;
+using mobreltest::writeFile;
 
 // The stand-in adb, the probe program and the recorded test data (from CMake).
 std::string standInProgram();
@@ -16,23 +25,6 @@ std::string dataFile(const std::string& name);
 
 // A fresh folder under the process's temporary root.
 std::string makeTempDir(const std::string& tag);
-std::string readFile(const std::string& path);
-void writeFile(const std::string& path, const std::string& text);
-std::vector<std::string> splitLines(const std::string& text);
-
-// Sets (or with null, unsets) an environment variable until the end of the scope.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const char* value);
-    ~ScopedEnv();
-    ScopedEnv(const ScopedEnv&) = delete;
-    ScopedEnv& operator=(const ScopedEnv&) = delete;
-
-private:
-    std::string name_;
-    bool had_;
-    std::string old_;
-};
 
 // A folder holding "adb" (a link to the stand-in), first on PATH while this
 // lives; every run of it is logged as one line of runs().
@@ -52,9 +44,5 @@ private:
 // Processes of the group that are still alive (zombies do not count), waiting
 // up to waitMs for them to go.
 std::vector<int> livingProcessesInGroup(int pgid, int waitMs);
-
-// Runs program with args, stdout into a file; returns the exit code (or -1)
-// and the output.
-int runProgram(const std::vector<std::string>& argv, std::string& output);
 
 }  // namespace mobrel::test

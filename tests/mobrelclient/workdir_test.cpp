@@ -29,15 +29,13 @@ std::string privateName(const std::string& parent) {
 
 }  // namespace
 
-TEST(PrivateFolder, IsMadeOnceAndOnlyForUs) {
+TEST(PrivateFolder, IsMadeOnceAndOnlyForUsAndATakenNameIsRefused) {
     const std::string parent = makeTempDir("tmp");
     const std::string folder = platform::privateFolderIn(parent);
     EXPECT_EQ(folder, privateName(parent));
     EXPECT_EQ(modeOf(folder), 0700u);
     EXPECT_EQ(platform::privateFolderIn(parent), folder);  // ours: used again
-}
 
-TEST(PrivateFolder, ATakenNameIsRefused) {
     const std::string outside = makeTempDir("outside");
     // A symlink planted under our name, and a folder others may enter.
     const std::string linked = makeTempDir("tmp");
@@ -46,13 +44,11 @@ TEST(PrivateFolder, ATakenNameIsRefused) {
     fs::create_directory(privateName(open));
     chmod(privateName(open).c_str(), 0777);
 
-    for (const std::string& parent : {linked, open}) {
-        const std::string folder = platform::privateFolderIn(parent);
-        EXPECT_NE(folder, privateName(parent));
-        EXPECT_EQ(folder.rfind(privateName(parent).substr(0, privateName(parent).size() - 1) + "-", 0), 0u)
-            << folder;
-        EXPECT_EQ(modeOf(folder), 0700u);
-        EXPECT_FALSE(fs::is_symlink(folder.substr(0, folder.size() - 1)));
+    for (const std::string& taken : {linked, open}) {
+        const std::string other = platform::privateFolderIn(taken);
+        EXPECT_EQ(other.rfind(privateName(taken).substr(0, privateName(taken).size() - 1) + "-", 0), 0u) << other;
+        EXPECT_EQ(modeOf(other), 0700u);
+        EXPECT_FALSE(fs::is_symlink(other.substr(0, other.size() - 1)));
     }
     EXPECT_TRUE(fs::is_empty(outside));
 }
@@ -95,7 +91,7 @@ TEST(DocumentsFolder, FollowsUserDirsElseHomeDocuments) {
     EXPECT_EQ(platform::documentsFolder(), home + "/Documents");
 }
 
-TEST(DeleteTree, RemovesTheTreeButNeverFollowsALink) {
+TEST(DeleteTree, RemovesTheTreeButNeverFollowsALinkNorDotNames) {
     const std::string outside = makeTempDir("outside");
     writeFile(outside + "/keep.txt", "keep");
     const std::string root = makeTempDir("tree");
@@ -115,17 +111,15 @@ TEST(DeleteTree, RemovesTheTreeButNeverFollowsALink) {
     deleteTree(link + "/");
     EXPECT_FALSE(fs::is_symlink(link));
     EXPECT_EQ(readFile(outside + "/keep.txt"), "keep");
-}
 
-TEST(DeleteTree, NamesBeginningWithADotStay) {
-    const std::string root = makeTempDir("tree");
-    fs::create_directories(root + "/music");
-    writeFile(root + "/music/.nomedia", "");
-    writeFile(root + "/music/2.png", "x");
-    deleteTree(root);
-    EXPECT_TRUE(fs::exists(root + "/music/.nomedia"));
-    EXPECT_FALSE(fs::exists(root + "/music/2.png"));
-    deleteTree(root + "/missing");  // nothing there: nothing happens
+    // Names beginning with a dot stay; nothing there, nothing happens.
+    const std::string dotted = makeTempDir("tree");
+    writeFile(dotted + "/music/.nomedia", "");
+    writeFile(dotted + "/music/2.png", "x");
+    deleteTree(dotted);
+    EXPECT_TRUE(fs::exists(dotted + "/music/.nomedia"));
+    EXPECT_FALSE(fs::exists(dotted + "/music/2.png"));
+    deleteTree(dotted + "/missing");
 }
 
 TEST(MakeDirsAlongPath, CreatesEveryFolderButNotTheFileName) {
@@ -135,21 +129,18 @@ TEST(MakeDirsAlongPath, CreatesEveryFolderButNotTheFileName) {
     EXPECT_FALSE(fs::exists(root + "/photo/a/1.png"));
     makeDirsAlongPath(root + "/video/");
     EXPECT_TRUE(fs::is_directory(root + "/video"));
-    makeDirsAlongPath(root + "/photo/a/1.png");  // existing folders are fine
-    EXPECT_TRUE(fs::is_directory(root + "/photo/a"));
 }
 
 TEST(WorkFolder, BuiltOncePerProcessAfterClearingTheLastOne) {
     // A fresh process with an earlier run's files in its work folder.
     const std::string runtime = makeTempDir("runtime");
     chmod(runtime.c_str(), 0700);
-    fs::create_directories(runtime + "/Tolvane/mobrel/photo");
     writeFile(runtime + "/Tolvane/mobrel/sdlk000003", "old");
     writeFile(runtime + "/Tolvane/mobrel/photo/7.png", "old");
     ScopedEnv env("XDG_RUNTIME_DIR", runtime.c_str());
-    std::string output;
-    ASSERT_EQ(runProgram({probeProgram(), "workdir"}, output), 0);
-    EXPECT_EQ(output, runtime + "/Tolvane/mobrel/\n");  // the same for all of its threads
+    const mobreltest::CommandResult probe = runCommand({probeProgram(), "workdir"});
+    ASSERT_EQ(probe.exitCode, 0);
+    EXPECT_EQ(probe.out, runtime + "/Tolvane/mobrel/\n");  // the same for all of its threads
     EXPECT_TRUE(fs::is_directory(runtime + "/Tolvane/mobrel"));
     EXPECT_TRUE(fs::is_empty(runtime + "/Tolvane/mobrel"));
 }

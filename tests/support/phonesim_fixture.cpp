@@ -1,13 +1,10 @@
 #include "phonesim_fixture.h"
 
-#include <arpa/inet.h>
 #include <fcntl.h>
-#include <netinet/in.h>
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/file.h>
-#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -15,11 +12,12 @@
 #include <cjson/cJSON.h>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <random>
 #include <sstream>
 #include <system_error>
 #include <thread>
+
+#include "loopback.h"
 
 extern char** environ;
 
@@ -29,22 +27,6 @@ namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
 namespace {
-
-// Nobody listens there. Connections of earlier runs that linger in TIME_WAIT do
-// not count: phonesim and the adb server both bind with SO_REUSEADDR.
-bool portFree(int port) {
-    int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0) return false;
-    int on = 1;
-    ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(static_cast<uint16_t>(port));
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bool ok = ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
-    ::close(fd);
-    return ok;
-}
 
 // Spawns argv with stdin from /dev/null and stdout/stderr into the given
 // descriptors (-1: inherit). Returns the pid or -1.
@@ -110,13 +92,6 @@ void clearLockFile(int fd) {
     if (::ftruncate(fd, 0) != 0) std::fprintf(stderr, "phonesim kit: cannot clear the lock file\n");
 }
 
-std::string readCmdline(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 }  // namespace
 
 CommandResult runCommand(const std::vector<std::string>& argv, int timeoutMs) {
@@ -166,9 +141,7 @@ CommandResult runAdb(const std::vector<std::string>& args, int timeoutMs) {
 
 bool processAlive(pid_t pid) {
     if (pid <= 0) return false;
-    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-    std::string text;
-    if (!std::getline(stat, text)) return false;
+    const std::string text = readFile("/proc/" + std::to_string(pid) + "/stat");
     size_t paren = text.rfind(')');
     return paren != std::string::npos && paren + 2 < text.size() && text[paren + 2] != 'Z';
 }
@@ -187,26 +160,7 @@ bool PhoneSim::fail(const std::string& message) {
     return false;
 }
 
-void PhoneSim::setEnv(const char* name, const std::optional<std::string>& value) {
-    const char* old = std::getenv(name);
-    savedEnv_.emplace_back(name, old ? std::optional<std::string>(old) : std::nullopt);
-    if (value) {
-        ::setenv(name, value->c_str(), 1);
-    } else {
-        ::unsetenv(name);
-    }
-}
-
-void PhoneSim::restoreEnv() {
-    for (auto it = savedEnv_.rbegin(); it != savedEnv_.rend(); ++it) {
-        if (it->second) {
-            ::setenv(it->first.c_str(), it->second->c_str(), 1);
-        } else {
-            ::unsetenv(it->first.c_str());
-        }
-    }
-    savedEnv_.clear();
-}
+void PhoneSim::setEnv(const char* name, const char* value) { env_.push_back(std::make_unique<ScopedEnv>(name, value)); }
 
 std::string PhoneSim::expectedState() const {
     if (!options_.expectState.empty()) return options_.expectState;
@@ -249,17 +203,17 @@ bool PhoneSim::start(const SimOptions& options) {
     if (!port_ || !serverPort_) return fail("no free port for phonesim or the adb server");
     // The forwarded host port is fixed: a run of another checkout may hold it for a while.
     auto busyUntil = Clock::now() + std::chrono::seconds(120);
-    while (!portFree(25803) && Clock::now() < busyUntil) std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    while (!portFree(kServicePort) && Clock::now() < busyUntil) std::this_thread::sleep_for(std::chrono::milliseconds(500));
 
-    setEnv("HOME", homePath().string());
-    setEnv("XDG_CONFIG_HOME", (homePath() / ".config").string());
-    setEnv("XDG_RUNTIME_DIR", (root_ / "runtime").string());
-    setEnv("ANDROID_ADB_SERVER_PORT", std::to_string(serverPort_));
+    setEnv("HOME", homePath().c_str());
+    setEnv("XDG_CONFIG_HOME", (homePath() / ".config").c_str());
+    setEnv("XDG_RUNTIME_DIR", (root_ / "runtime").c_str());
+    setEnv("ANDROID_ADB_SERVER_PORT", std::to_string(serverPort_).c_str());
     // The server probes the emulator ports up to ours only; no other phone is seen
     // through a user's variables.
-    setEnv("ADB_LOCAL_TRANSPORT_MAX_PORT", std::to_string(port_));
+    setEnv("ADB_LOCAL_TRANSPORT_MAX_PORT", std::to_string(port_).c_str());
     for (const char* name : {"ANDROID_SERIAL", "ADB_VENDOR_KEYS", "ANDROID_SDK_HOME", "ANDROID_ADB_SERVER_ADDRESS"}) {
-        setEnv(name, std::nullopt);
+        setEnv(name, nullptr);
     }
 
     if (options_.serverFirst && adb({"start-server"}).exitCode != 0) return fail("adb start-server failed");
@@ -289,7 +243,7 @@ void PhoneSim::stopLeftoverServers() {
     const ssize_t n = ::pread(machineLock_, text, sizeof text - 1, 0);
     std::istringstream lines(std::string(text, n > 0 ? static_cast<size_t>(n) : 0));
     for (pid_t pid = 0; lines >> pid;) {
-        const std::string cmdline = readCmdline("/proc/" + std::to_string(pid) + "/cmdline");
+        const std::string cmdline = readFile("/proc/" + std::to_string(pid) + "/cmdline");
         if (cmdline.find(std::string("\0fork-server\0", 13)) != std::string::npos) ::kill(pid, SIGKILL);
     }
     clearLockFile(machineLock_);
@@ -369,7 +323,7 @@ void PhoneSim::stop() {
     stopPhone();
     std::error_code ec;
     if (!root_.empty()) fs::remove_all(root_, ec);
-    restoreEnv();
+    while (!env_.empty()) env_.pop_back();
     root_.clear();
     port_ = serverPort_ = 0;
     if (machineLock_ >= 0) {
@@ -388,7 +342,7 @@ std::vector<pid_t> PhoneSim::serverPids() const {
         std::string name = entry.path().filename();
         if (name.find_first_not_of("0123456789") != std::string::npos) continue;
         // "adb -L tcp:PORT fork-server server --reply-fd N", NUL-separated.
-        std::string cmdline = readCmdline(entry.path() / "cmdline");
+        std::string cmdline = readFile(entry.path() / "cmdline");
         bool server = cmdline.find(std::string("\0fork-server\0", 13)) != std::string::npos;
         bool ours = cmdline.find(std::string(1, '\0') + listen + std::string(1, '\0')) != std::string::npos;
         pid_t pid = std::atoi(name.c_str());

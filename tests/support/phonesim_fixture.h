@@ -13,12 +13,13 @@
 #include <sys/types.h>
 
 #include <filesystem>
-#include <optional>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "faults.h"
+#include "test_util.h"
 
 namespace mobreltest {
 
@@ -79,6 +80,7 @@ public:
 
     const std::filesystem::path& root() const { return root_; }
     std::filesystem::path statePath() const { return root_ / "state"; }
+    std::filesystem::path storePath() const { return statePath() / "store"; }  // see store_files.h
     std::filesystem::path sdcardPath() const { return statePath() / "sdcard"; }
     std::filesystem::path homePath() const { return root_ / "home"; }
     std::string serial() const { return "emulator-" + std::to_string(port_ - 1); }
@@ -94,8 +96,7 @@ public:
 
 private:
     bool fail(const std::string& message);
-    void setEnv(const char* name, const std::optional<std::string>& value);
-    void restoreEnv();
+    void setEnv(const char* name, const char* value);
     std::string expectedState() const;
     void recordServers();
     void stopLeftoverServers();
@@ -109,7 +110,7 @@ private:
     int machineLock_ = -1;  // held from start to stop: one phonesim run on this machine at a time
     bool started_ = false;
     std::string error_;
-    std::vector<std::pair<std::string, std::optional<std::string>>> savedEnv_;
+    std::vector<std::unique_ptr<ScopedEnv>> env_;  // undone last first
 };
 
 }  // namespace mobreltest

@@ -3,46 +3,24 @@
 // and pulled with adb. Both profiles.
 #include <gtest/gtest.h>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
+#include <algorithm>
 #include <chrono>
-#include <fstream>
 #include <set>
-#include <sstream>
 #include <thread>
 
 #include "phonesim_fixture.h"
-#include "../companion/service_client.h"
+#include "service_client.h"
 
 namespace {
 
+using mobreltest::Client;
+using mobreltest::hex;
 using mobreltest::PhoneSim;
-using phonesim::test::Client;
-using phonesim::test::hex;
-using phonesim::test::Record;
+using mobreltest::readFile;
+using mobreltest::Record;
 namespace fs = std::filesystem;
 
 const std::string kComponent = "com.quenlo.mobrelphone/com.quenlo.mobrelphone.ui.MainActivity";
-
-std::unique_ptr<Client> connectForward() {
-    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address {};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(25803);
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    EXPECT_EQ(::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-    return std::make_unique<Client>(fd);
-}
-
-std::string readFile(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::stringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
 
 class CompanionThroughAdb : public ::testing::TestWithParam<std::string> {
 protected:
@@ -51,18 +29,16 @@ protected:
         ASSERT_EQ(sim.adbDevice({"install", PhoneSim::apkPath().string()}).exitCode, 0);
         ASSERT_EQ(sim.adbDevice({"shell", "am", "start", "-n", kComponent}).exitCode, 0);
         ASSERT_EQ(sim.adbDevice({"forward", "tcp:25803", "tcp:20148"}).exitCode, 0);
-        client = connectForward();
+        client = Client::connect();
+        ASSERT_TRUE(client);
         ASSERT_EQ(client->askText("hello-manager;"), "HI-PC");
     }
 
     // The conversation of a thread id, as the pages list it.
     std::vector<Record> conversation(const std::string& threadId) {
         std::vector<Record> found;
-        const int32_t count = client->askInt("getsmsCount;");
-        for (int32_t at = 0; at < count; at += 5) {
-            for (const Record& r : client->askRecords("getsmsPart10:" + std::to_string(at) + ";")) {
-                if (r.at("THREAD_ID") == threadId) found.push_back(r);
-            }
+        for (const Record& r : client->allRecords("getsmsCount;", "getsmsPart10")) {
+            if (r.at("THREAD_ID") == threadId) found.push_back(r);
         }
         return found;
     }
@@ -72,31 +48,18 @@ protected:
 };
 
 TEST_P(CompanionThroughAdb, PagesContactsFiveAtATimeAndAddsOne) {
-    const int32_t count = client->askInt("getcontactCount;");
-    ASSERT_EQ(count, 40);
-    std::vector<std::string> ids;
-    for (int32_t at = 0; at < count; at += 5) {
-        const std::vector<Record> page = client->askRecords("getcontactpart10:" + std::to_string(at) + ";");
-        ASSERT_EQ(page.size(), 5u) << "page at " << at;
-        for (const Record& r : page) ids.push_back(r.at("CONTACTID"));
-    }
-    EXPECT_EQ(std::set<std::string>(ids.begin(), ids.end()).size(), 40u) << "a contact came twice";
+    std::set<std::string> ids;
+    for (const Record& r : client->allRecords("getcontactCount;", "getcontactpart10")) ids.insert(r.at("CONTACTID"));
+    EXPECT_EQ(ids.size(), 40u) << "a contact missing or twice";
 
     const int64_t id = client->askInt64("AddPerson:" + hex("Zoë 山田") + ":" + hex("+33 6 12 34 56 78") + ";");
     ASSERT_GT(id, 0);
     EXPECT_EQ(client->askInt("UpdatePerson:" + std::to_string(id) + ":" + hex("Notes\nover two lines") + ":NOTE;"), 1);
-    ASSERT_EQ(client->askInt("getcontactCount;"), 41);
-    bool seen = false;
-    for (int32_t at = 0; at < 41; at += 5) {
-        for (const Record& r : client->askRecords("getcontactpart10:" + std::to_string(at) + ";")) {
-            if (r.at("CONTACTID") != std::to_string(id)) continue;
-            seen = true;
-            EXPECT_EQ(r.at("NAME"), "Zoë 山田");
-            EXPECT_EQ(r.at("PHONE_PHONE"), "+33 6 12 34 56 78");
-            EXPECT_EQ(r.at("NOTE"), "Notes\nover two lines");
-        }
-    }
-    EXPECT_TRUE(seen);
+    const std::vector<Record> contacts = client->allRecords("getcontactCount;", "getcontactpart10");
+    ASSERT_EQ(contacts.size(), 41u);
+    const Record expected{{"CONTACTID", std::to_string(id)}, {"NAME", "Zoë 山田"},
+                          {"PHONE_PHONE", "+33 6 12 34 56 78"}, {"NOTE", "Notes\nover two lines"}};
+    EXPECT_EQ(std::count(contacts.begin(), contacts.end(), expected), 1);
 }
 
 TEST_P(CompanionThroughAdb, SendsAMessageIntoItsConversationAndDeletesTheConversation) {
@@ -134,7 +97,7 @@ TEST_P(CompanionThroughAdb, PushedPhotoIsRegisteredFoundByIndexAndPulledBack) {
         if (!png.empty()) break;
     }
     ASSERT_FALSE(png.empty());
-    std::ofstream(local, std::ios::binary) << png;
+    mobreltest::writeFile(local, png);
 
     ASSERT_EQ(client->askInt("checkFileisExist:holiday.png;"), 0);
     ASSERT_EQ(sim.adbDevice({"push", local.string(), "/sdcard/Images/holiday.png"}).exitCode, 0);

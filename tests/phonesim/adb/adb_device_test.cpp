@@ -1,9 +1,8 @@
-// How the real adb sees phonesim: listing and states, server restarts, late
+// How the real adb sees phonesim: listing and states, server restarts, a late
 // start, restarts of phonesim, and that the test kit leaves nothing behind.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <fstream>
 
 #include "phonesim_fixture.h"
 
@@ -16,48 +15,34 @@ namespace fs = std::filesystem;
 
 bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
-TEST(AdbDevice, ListedAsEmulatorInStateDevice) {
+TEST(AdbDevice, ListedAsEmulatorWithItsModelInTheBanner) {
     PhoneSim sim;
-    ASSERT_TRUE(sim.start()) << sim.error();
-    CommandResult r = sim.adb({"devices"});
+    ASSERT_TRUE(sim.start({.props = {{"ro.product.model", "Sim Phone:4;x=y"}}})) << sim.error();
+    const CommandResult r = sim.adb({"devices"});
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_EQ(r.out.rfind("List of devices attached\n", 0), 0u) << r.out;
     EXPECT_TRUE(contains(r.out, sim.serial() + "\tdevice\n")) << r.out;
+    EXPECT_TRUE(sim.port() != 5555 || sim.serial() == "emulator-5554") << sim.serial();
     EXPECT_EQ(sim.adbDevice({"get-state"}).out, "device\n");
-    if (sim.port() == 5555) {
-        EXPECT_EQ(sim.serial(), "emulator-5554");
+    EXPECT_TRUE(contains(sim.adb({"devices", "-l"}).out, "model:Sim_Phone_4_x_y"));  // odd characters replaced
+}
+
+TEST(AdbDevice, UnauthorizedAndOfflinePhonesRefuseCommandsAsAdbSays) {
+    for (const char* state : {"unauthorized", "offline"}) {
+        SCOPED_TRACE(state);
+        SimOptions options;
+        options.faults.unauthorized = std::string(state) == "unauthorized";
+        options.faults.offline = !options.faults.unauthorized;
+        PhoneSim sim;
+        ASSERT_TRUE(sim.start(options)) << sim.error();
+        const CommandResult shell = sim.adbDevice({"shell", "getprop", "ro.product.model"});
+        EXPECT_EQ(shell.exitCode, 1);
+        EXPECT_TRUE(contains(shell.err, std::string("error: device ") + state)) << shell.err;
+        const CommandResult forward = sim.adbDevice({"forward", "tcp:25803", "tcp:20148"});
+        EXPECT_NE(forward.exitCode, 0);
+        EXPECT_TRUE(contains(forward.err, state)) << forward.err;
+        EXPECT_EQ(sim.deviceState(), state);  // still, after the refusals
     }
-}
-
-TEST(AdbDevice, BannerCarriesTheModelWithItsOddCharactersReplaced) {
-    PhoneSim sim;
-    ASSERT_TRUE(sim.start({.props = {{"ro.product.model", "Sim Phone:4;x=y"}}})) << sim.error();
-    CommandResult r = sim.adb({"devices", "-l"});
-    EXPECT_TRUE(contains(r.out, "model:Sim_Phone_4_x_y")) << r.out;
-}
-
-TEST(AdbDevice, UnauthorizedPhoneRefusesCommandsAsAdbSays) {
-    PhoneSim sim;
-    SimOptions options;
-    options.faults.unauthorized = true;
-    ASSERT_TRUE(sim.start(options)) << sim.error();
-    CommandResult shell = sim.adbDevice({"shell", "getprop", "ro.product.model"});
-    EXPECT_EQ(shell.exitCode, 1);
-    EXPECT_TRUE(contains(shell.err, "error: device unauthorized.")) << shell.err;
-    CommandResult forward = sim.adbDevice({"forward", "tcp:25803", "tcp:20148"});
-    EXPECT_NE(forward.exitCode, 0);
-    EXPECT_TRUE(contains(forward.err, "unauthorized")) << forward.err;
-    EXPECT_EQ(sim.deviceState(), "unauthorized");  // still, after the refusals
-}
-
-TEST(AdbDevice, OfflinePhoneStaysOffline) {
-    PhoneSim sim;
-    SimOptions options;
-    options.faults.offline = true;
-    ASSERT_TRUE(sim.start(options)) << sim.error();
-    CommandResult shell = sim.adbDevice({"shell", "getprop", "ro.product.model"});
-    EXPECT_EQ(shell.exitCode, 1);
-    EXPECT_TRUE(contains(shell.err, "error: device offline")) << shell.err;
 }
 
 // What the library's detection does again and again: kill the server, start a
@@ -71,8 +56,7 @@ TEST(AdbDevice, EveryNewServerFindsThePhoneAndReadsTheSwitches) {
         sim.setFaults(faults);
         EXPECT_EQ(sim.adb({"kill-server"}).exitCode, 0);
         EXPECT_EQ(sim.adb({"start-server"}).exitCode, 0);
-        std::string expected = faults.unauthorized ? "unauthorized" : "device";
-        EXPECT_TRUE(sim.waitForState(expected)) << "round " << round << ": " << sim.deviceState();
+        EXPECT_TRUE(sim.waitForState(faults.unauthorized ? "unauthorized" : "device")) << round << ": " << sim.deviceState();
     }
     EXPECT_EQ(sim.adbDevice({"shell", "getprop", "ro.product.model"}).exitCode, 0);
 }
@@ -83,40 +67,28 @@ TEST(AdbDevice, PhoneStartedAfterTheServerRegistersItself) {
     EXPECT_EQ(sim.adbDevice({"shell", "echo", "hi"}).out, "hi\n");
 }
 
-size_t countFiles(const fs::path& folder) {
-    size_t n = 0;
-    for (const auto& entry : fs::recursive_directory_iterator(folder)) n += entry.is_regular_file() ? 1 : 0;
-    return n;
-}
-
-// The dataset is made once, before phonesim listens; a restart on the same state keeps
-// what the phone holds, the dataset and what came later alike.
+// The dataset is made once, before phonesim listens; a restart on the same state
+// keeps what the phone holds, the dataset and what came later alike.
 TEST(AdbDevice, RestartKeepsFilesAndEndsCleanly) {
     PhoneSim sim;
     ASSERT_TRUE(sim.start({.dataset = "small"})) << sim.error();
-    size_t datasetFiles = countFiles(sim.sdcardPath());
+    const size_t datasetFiles = mobreltest::treeContents(sim.sdcardPath()).size();
     EXPECT_GT(datasetFiles, 0u);
-    CommandResult ls = sim.adbDevice({"ls", "/sdcard"});
-    EXPECT_NE(ls.out.find(" DCIM\n"), std::string::npos) << ls.out;
-    fs::path local = sim.root() / "keep.txt";
-    std::ofstream(local) << "kept across a restart";
-    ASSERT_EQ(sim.adbDevice({"push", local.string(), "/sdcard/keep.txt"}).exitCode, 0);
+    EXPECT_TRUE(contains(sim.adbDevice({"ls", "/sdcard"}).out, " DCIM\n"));
+    mobreltest::writeFile(sim.root() / "keep.txt", "kept across a restart");
+    ASSERT_EQ(sim.adbDevice({"push", (sim.root() / "keep.txt").string(), "/sdcard/keep.txt"}).exitCode, 0);
     ASSERT_TRUE(sim.stopPhone()) << "phonesim did not exit 0 on SIGTERM";
     EXPECT_NE(sim.deviceState(), "device");  // the server waits for it to come back
     ASSERT_TRUE(sim.startPhone()) << sim.error();
     ASSERT_TRUE(sim.waitForState("device")) << sim.deviceState();
-    fs::path back = sim.root() / "back.txt";
-    ASSERT_EQ(sim.adbDevice({"pull", "/sdcard/keep.txt", back.string()}).exitCode, 0);
-    std::ifstream in(back);
-    std::string text;
-    std::getline(in, text);
-    EXPECT_EQ(text, "kept across a restart");
-    EXPECT_EQ(countFiles(sim.sdcardPath()), datasetFiles + 1);
+    ASSERT_EQ(sim.adbDevice({"pull", "/sdcard/keep.txt", (sim.root() / "back.txt").string()}).exitCode, 0);
+    EXPECT_EQ(mobreltest::readFile(sim.root() / "back.txt"), "kept across a restart");
+    EXPECT_EQ(mobreltest::treeContents(sim.sdcardPath()).size(), datasetFiles + 1);
 }
 
 TEST(AdbDevice, KitStopsWhatItStartedAndRestoresTheEnvironment) {
     const char* oldHome = std::getenv("HOME");
-    std::string home = oldHome ? oldHome : "";
+    const std::string home = oldHome ? oldHome : "";
     pid_t phone = -1;
     std::vector<pid_t> servers;
     fs::path root;

@@ -2,23 +2,68 @@
 // malformed packets, unknown ids, abuse of sync. phonesim must survive all of it,
 // keep to the packet size and flow control, and write nothing outside its trees.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
-#include <fstream>
 #include <random>
-#include <sstream>
 
+#include "loopback.h"
 #include "phonesim_fixture.h"
-#include "test_clients.h"
 
 namespace {
 
-using adbtest::id4;
-using adbtest::le32;
-using adbtest::le32Bytes;
-using adbtest::RawHost;
-using adbtest::RawPacket;
+using mobreltest::le32Bytes;
 using mobreltest::PhoneSim;
+using mobreltest::readLe32;
 namespace fs = std::filesystem;
+
+uint32_t id4(const char (&text)[5]) { return readLe32(std::string(text, 4), 0); }
+
+struct RawPacket {
+    uint32_t command = 0, arg0 = 0, arg1 = 0;
+    std::string data;
+};
+
+// A host that speaks adb's transport protocol to phonesim's port itself, with
+// packets built here, independent of phonesim's code.
+class RawHost {
+public:
+    ~RawHost() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    bool connect(int port) { return (fd_ = mobreltest::connectLoopback(port)) >= 0; }
+    bool send(const std::string& bytes) { return mobreltest::sendAll(fd_, bytes); }
+    bool sendPacket(uint32_t command, uint32_t arg0, uint32_t arg1, const std::string& data) {
+        return send(le32Bytes(command) + le32Bytes(arg0) + le32Bytes(arg1) + le32Bytes(static_cast<uint32_t>(data.size())) +
+                    le32Bytes(0) + le32Bytes(~command) + data);
+    }
+    // One packet; false on time-out, close or a malformed header.
+    bool read(RawPacket& out, int timeoutMs = 5000) {
+        std::string header(24, '\0');
+        if (!mobreltest::recvExact(fd_, header.data(), header.size(), timeoutMs)) return false;
+        out.command = readLe32(header, 0);
+        out.arg0 = readLe32(header, 4);
+        out.arg1 = readLe32(header, 8);
+        const uint32_t length = readLe32(header, 12);
+        if (readLe32(header, 20) != ~out.command || length > (1u << 20)) return false;
+        out.data.assign(length, '\0');
+        return length == 0 || mobreltest::recvExact(fd_, out.data.data(), length, timeoutMs);
+    }
+    // CNXN with this packet size; true when the phone answered CNXN.
+    bool handshake(uint32_t maxData, RawPacket& reply) {
+        return sendPacket(id4("CNXN"), 0x01000001, maxData, std::string("host::features=shell_v2,cmd,stat_v2,ls_v2") + '\0') &&
+               read(reply) && reply.command == id4("CNXN");
+    }
+    // OPEN the service as stream localId: the phone's stream id, 0 when refused.
+    uint32_t open(uint32_t localId, const std::string& service) {
+        RawPacket reply;
+        if (!sendPacket(id4("OPEN"), localId, 0, service + '\0') || !read(reply) || reply.arg1 != localId) return 0;
+        return reply.command == id4("OKAY") ? reply.arg0 : 0;
+    }
+    bool closedByPhone() { return mobreltest::waitClosed(fd_, 5000); }
+
+private:
+    int fd_ = -1;
+};
 
 const uint32_t OKAY = id4("OKAY");
 const uint32_t WRTE = id4("WRTE");
@@ -116,7 +161,7 @@ TEST_F(Raw, PulledFileKeepsToPacketSizeFlowControlAndSharesItsLastPacketWithDone
     std::mt19937 random(3);
     std::string content(100000, '\0');
     for (char& c : content) c = static_cast<char>(random());
-    std::ofstream(sim.sdcardPath() / "f.bin", std::ios::binary) << content;
+    mobreltest::writeFile(sim.sdcardPath() / "f.bin", content);
 
     RawHost host;
     RawPacket p;
@@ -136,10 +181,9 @@ TEST_F(Raw, PulledFileKeepsToPacketSizeFlowControlAndSharesItsLastPacketWithDone
             RawPacket early;
             EXPECT_FALSE(host.read(early, 200)) << "a second packet before the acknowledgement";
         }
-        std::string all;
-        for (const std::string& s : packets) all += s;
         host.sendPacket(OKAY, 1, remote, "");
-        if (all.size() >= 8 && all.compare(all.size() - 8, 4, "DONE") == 0) break;
+        const std::string& last = packets.back();
+        if (last.size() >= 8 && last.compare(last.size() - 8, 4, "DONE") == 0) break;
     }
     // Reassemble the DATA records; DONE must arrive in the packet that ends the last one.
     std::string all;
@@ -147,7 +191,7 @@ TEST_F(Raw, PulledFileKeepsToPacketSizeFlowControlAndSharesItsLastPacketWithDone
     std::string data;
     size_t pos = 0;
     while (pos + 8 <= all.size() && all.compare(pos, 4, "DATA") == 0) {
-        uint32_t size = le32(all, pos + 4);
+        uint32_t size = readLe32(all, pos + 4);
         ASSERT_LE(size, 65536u);
         data += all.substr(pos + 8, size);
         pos += 8 + size;

@@ -1,9 +1,8 @@
 #include "png_check.h"
 
-#include <fstream>
-#include <sstream>
+#include "test_util.h"
 
-namespace phonesim::test {
+namespace mobreltest {
 
 namespace {
 
@@ -104,11 +103,11 @@ bool readPng(const std::string& bytes, PngPicture& out, std::string& why) {
     return true;
 }
 
-std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
+::testing::AssertionResult isPngFile(const std::filesystem::path& file) {
+    PngPicture picture;
+    std::string why;
+    if (readPng(readFile(file), picture, why)) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << file << ": " << why;
 }
 
-}  // namespace phonesim::test
+}  // namespace mobreltest

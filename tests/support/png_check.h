@@ -1,13 +1,17 @@
 // An independent PNG reader for the tests: checks the signature, every chunk's
-// CRC (computed bit by bit, not from a table), IHDR, the zlib header, the
-// deflate blocks (stored ones only) and the Adler-32, and gives the pixels back.
+// CRC (computed bit by bit, not from a table), IHDR first and IEND last, the
+// zlib header, the deflate blocks (stored ones only, as phonesim writes them)
+// and the Adler-32, and gives the pixels back.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <vector>
 
-namespace phonesim::test {
+namespace mobreltest {
 
 struct PngPicture {
     uint32_t width = 0;
@@ -17,6 +21,6 @@ struct PngPicture {
 
 // False with a reason when the bytes are not a valid 8-bit RGB PNG.
 bool readPng(const std::string& bytes, PngPicture& out, std::string& why);
-std::string readFile(const std::string& path);
+::testing::AssertionResult isPngFile(const std::filesystem::path& file);
 
-}  // namespace phonesim::test
+}  // namespace mobreltest

@@ -29,7 +29,7 @@ std::string hexItem(const char* key, const std::string& text) { return std::stri
 
 }  // namespace
 
-TEST(VersionAtLeast44, ReadsMajorAndMinor) {
+TEST(VersionAtLeast44, ReadsMajorAndMinorWithoutOverflow) {
     struct Case {
         const char* text;
         int expected;
@@ -41,14 +41,12 @@ TEST(VersionAtLeast44, ReadsMajorAndMinor) {
         {"4.3\r\n", 0},     {"11.0", 1},   {"0.44", 1},
     };
     for (const Case& c : cases) EXPECT_EQ(versionAtLeast44(c.text), c.expected) << '"' << c.text << '"';
-}
-
-TEST(VersionAtLeast44, HugeNumbersDoNotOverflow) {
+    // Huge numbers do not overflow.
     EXPECT_EQ(versionAtLeast44("99999999999999999999999.99999999999999999999"), 1);
     EXPECT_EQ(versionAtLeast44(std::string(5000, '9').c_str()), 1);
 }
 
-TEST(ParseDeviceFacts, TextsAreHexNumbersArePlainDigits) {
+TEST(ParseDeviceFacts, TextsAreHexNumbersArePlainDigitsAllInOneRecord) {
     const MobrelDeviceInfo facts = parsed(hexItem("BRAND", "quenlo") + hexItem("MODEL", "SimPhone 10") +
                                           hexItem("ANDROIDVERSION", "10") + hexItem("SERIAL", "QSIM0000554") +
                                           "MEMTOTAL:3917438976;MEMAVAIL:1642323968;SDTOTAL:53687091200;"
@@ -66,16 +64,14 @@ TEST(ParseDeviceFacts, TextsAreHexNumbersArePlainDigits) {
     // Not sent, so cleared: the record starts from zero.
     EXPECT_EQ(int32_t{facts.percentValue}, 0);
     EXPECT_EQ(facts.reserved[0], '\0');
-}
 
-TEST(ParseDeviceFacts, AllItemsLandInOneRecord) {
-    // Full stops between items, unknown keys, a key sent twice (the last wins).
-    const MobrelDeviceInfo facts = parsed(hexItem("BRAND", "first") + "." + "MEMTOTAL:100;." + hexItem("COLOR", "red") +
-                                          hexItem("MODEL", "M") + ".." + hexItem("BRAND", "second") + ".");
-    EXPECT_STREQ(facts.brand, "second");
-    EXPECT_STREQ(facts.model, "M");
-    EXPECT_EQ(int64_t{facts.memTotal}, 100);
-    EXPECT_EQ(int64_t{facts.memAvail}, 0);
+    // Full stops between items, unknown keys, a key sent twice (the last wins): all in one record.
+    const MobrelDeviceInfo one = parsed(hexItem("BRAND", "first") + "." + "MEMTOTAL:100;." + hexItem("COLOR", "red") +
+                                        hexItem("MODEL", "M") + ".." + hexItem("BRAND", "second") + ".");
+    EXPECT_STREQ(one.brand, "second");
+    EXPECT_STREQ(one.model, "M");
+    EXPECT_EQ(int64_t{one.memTotal}, 100);
+    EXPECT_EQ(int64_t{one.memAvail}, 0);
 }
 
 TEST(ParseDeviceFacts, LongTextsAreCutAndOddInputIsContained) {

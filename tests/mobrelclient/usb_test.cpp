@@ -73,7 +73,7 @@ void twoPhonesAndAHub(FakeUsbTree& tree) {
 
 }  // namespace
 
-TEST(ClassifyInstanceId, KnownPhonesAndTheirAdbInterfaces) {
+TEST(ClassifyInstanceId, KnownPhonesTheirAdbInterfacesAndKnownVendors) {
     // A phone listed once: its own id names it, its second id with "&ADB" only marks it.
     UsbPhoneList list = classified({"USB\\VID_0BB4&PID_0C87\\HT0AB1234567", "USB\\VID_0BB4&PID_0C87&ADB\\1-1:1.1",
                                     "USB\\VID_0BB4&PID_0C87\\again"});
@@ -83,27 +83,20 @@ TEST(ClassifyInstanceId, KnownPhonesAndTheirAdbInterfaces) {
     EXPECT_EQ(list.entries[0].productId, 0x0C87u);
     EXPECT_EQ(list.entries[0].adbFlag, 0) << "a later id without \"&ADB\" does not take the mark back";
 
-    list = classified({"USB\\VID_18D1&PID_4E21&ADB\\0123456789", "USB\\VID_22B8&PID_41DB\\040363F"});
-    ASSERT_EQ(list.count, 2);
-    EXPECT_STREQ(list.entries[0].modelName, "Samsung Nexus S");
-    EXPECT_EQ(list.entries[0].adbFlag, 0);
-    EXPECT_STREQ(list.entries[1].modelName, "Motorola Droid");
-    EXPECT_EQ(list.entries[1].adbFlag, -1);
-}
-
-TEST(ClassifyInstanceId, UnknownProductOfAKnownVendorIsNamedAfterItsLastRow) {
-    UsbPhoneList list = classified({"USB\\VID_0BB4&PID_0001\\SH12345", "USB\\VID_04E8&PID_FFFF&ADB\\R58M1"});
-    ASSERT_EQ(list.count, 2);
-    EXPECT_STREQ(list.entries[0].modelName, "Nexus One");
-    EXPECT_EQ(list.entries[0].productId, 0x0001u);
-    EXPECT_STREQ(list.entries[1].modelName, "Samsung Epic 4G");
-    EXPECT_EQ(list.entries[1].adbFlag, 0);
-}
-
-TEST(ClassifyInstanceId, UnknownVendorsAndTheClosingRowAreNoPhones) {
-    const UsbPhoneList list = classified({"USB\\VID_1D6B&PID_0002\\usb1", "USB\\VID_046D&PID_C52B\\1-3",
-                                          "USB\\VID_0000&PID_0000\\1-4", "USB\\VID_0000&PID_1234&ADB\\1-5"});
-    EXPECT_EQ(list.count, 0);
+    // An unknown product of a known vendor is named after the vendor's last row;
+    // unknown vendors and the closing row are no phones.
+    list = classified({"USB\\VID_18D1&PID_4E21&ADB\\0123456789", "USB\\VID_22B8&PID_41DB\\040363F",
+                       "USB\\VID_0BB4&PID_0001\\SH12345", "USB\\VID_04E8&PID_FFFF&ADB\\R58M1",
+                       "USB\\VID_1D6B&PID_0002\\usb1", "USB\\VID_046D&PID_C52B\\1-3", "USB\\VID_0000&PID_0000\\1-4",
+                       "USB\\VID_0000&PID_1234&ADB\\1-5"});
+    ASSERT_EQ(list.count, 4);
+    const std::pair<const char*, int> expected[] = {
+        {"Samsung Nexus S", 0}, {"Motorola Droid", -1}, {"Nexus One", -1}, {"Samsung Epic 4G", 0}};
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_STREQ(list.entries[i].modelName, expected[i].first) << i;
+        EXPECT_EQ(list.entries[i].adbFlag, expected[i].second) << i;
+    }
+    EXPECT_EQ(list.entries[2].productId, 0x0001u);
 }
 
 TEST(ClassifyInstanceId, TenPhonesAtMost) {
@@ -143,7 +136,7 @@ TEST(ClassifyInstanceId, ShortOrMalformedIdsAreIgnored) {
     EXPECT_STREQ(list.entries[0].modelName, "HTC Desire");
 }
 
-TEST(UsbInstanceIds, WalksDevicesAndTheirInterfaces) {
+TEST(UsbInstanceIds, WalksDevicesAndTheirInterfacesAndClassifiesThem) {
     FakeUsbTree tree;
     twoPhonesAndAHub(tree);
     tree.interface("1-2:1.1", "ff", "42", "03");  // fastboot, not adb
@@ -163,22 +156,15 @@ TEST(UsbInstanceIds, WalksDevicesAndTheirInterfaces) {
     };
     EXPECT_EQ(platform::usbInstanceIds(tree.root()), expected);
     EXPECT_TRUE(platform::usbInstanceIds(tree.root() + "/missing").empty());
-}
 
-TEST(UsbInstanceIds, IdsOfTheWalkAreClassified) {
-    FakeUsbTree tree;
-    twoPhonesAndAHub(tree);
+    // The ids of the walk are classified; every scan starts from an empty list.
     UsbPhoneList list {};
-    scanUsbPhones(list, tree.root());
+    for (int scan = 0; scan < 2; ++scan) scanUsbPhones(list, tree.root());
     ASSERT_EQ(list.count, 2);
     EXPECT_STREQ(list.entries[0].modelName, "Samsung Nexus S");
     EXPECT_EQ(list.entries[0].adbFlag, 0);
     EXPECT_STREQ(list.entries[1].modelName, "HTC Desire");
     EXPECT_EQ(list.entries[1].adbFlag, -1);
-
-    // Every scan starts from an empty list.
-    scanUsbPhones(list, tree.root());
-    EXPECT_EQ(list.count, 2);
 }
 
 TEST(UsbWatch, DeviceChangesRebuildTheList) {

@@ -1,0 +1,45 @@
+// Helpers every test shares: files, temporary folders, environment variables.
+#pragma once
+
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace mobreltest {
+
+std::string readFile(const std::filesystem::path& file);  // "" when it cannot be read
+// Writes the bytes, making the folders on the way.
+void writeFile(const std::filesystem::path& file, const std::string& bytes);
+std::vector<std::string> splitLines(const std::string& text);
+// Every regular file below folder: relative path to bytes.
+std::map<std::string, std::string> treeContents(const std::filesystem::path& folder);
+
+// A fresh folder in the system's temporary folder, removed with the object.
+class TempDir {
+public:
+    explicit TempDir(const std::string& tag = "mobrel-test");
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::filesystem::path& path() const { return path_; }
+
+private:
+    std::filesystem::path path_;
+};
+
+// Sets (with null: unsets) an environment variable for the life of the object.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const char* value);
+    ~ScopedEnv();
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+private:
+    std::string name_;
+    bool had_;
+    std::string old_;
+};
+
+}  // namespace mobreltest
