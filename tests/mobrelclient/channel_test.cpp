@@ -138,14 +138,6 @@ private:
 const std::string kRemoveAll = "[shell] [forward] [--remove-all]";
 const std::string kForward = "[forward] [tcp:25803] [tcp:20148]";
 
-size_t occurrences(const std::string& text, const std::string& part) {
-    size_t n = 0;
-    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
-    return n;
-}
-
-std::string logText() { return readFile(platform::documentsFolder() + "/LogFiles/mobrelcore.log"); }
-
 class Channel : public ::testing::Test {
 protected:
     StandInAdb adb;

@@ -86,9 +86,7 @@ std::vector<int> storeCounts(const PhoneSim& sim) {
 // Bytes of the files under the phone's shared storage, as the phone counts them.
 int64_t bytesUnder(const fs::path& root) {
     int64_t used = 0;
-    for (const fs::directory_entry& entry : fs::recursive_directory_iterator(root)) {
-        if (entry.is_regular_file()) used += static_cast<int64_t>(entry.file_size());
-    }
+    for (const auto& [name, bytes] : mobreltest::treeContents(root)) used += static_cast<int64_t>(bytes.size());
     return used;
 }
 
@@ -157,11 +155,8 @@ TEST(DeviceDetection, ListsThePhoneAndReadsItsProperties) {
 TEST(DeviceDetection, PhoneNotAuthorisedIsNotQueried) {
     for (const char* state : {"unauthorized", "offline"}) {
         SCOPED_TRACE(state);
-        SimOptions options;
-        options.faults.unauthorized = std::string(state) == "unauthorized";
-        options.faults.offline = !options.faults.unauthorized;
         PhoneSim sim;
-        ASSERT_TRUE(startAlone(sim, options));
+        ASSERT_TRUE(startAlone(sim, mobreltest::listedAs(state)));
 
         ASSERT_EQ(detectUntil(0, -2), -2);
         const int first = lastCaptureNumber();
@@ -171,17 +166,12 @@ TEST(DeviceDetection, PhoneNotAuthorisedIsNotQueried) {
     }
 }
 
-// 10 and 4.3 come with the two profiles below; other texts are the unit tests' part.
-TEST(DeviceDetection, AndroidVersionWithAThirdPart) {
+// (10 and 4.3 come with the two profiles below; other texts are the unit tests' part.)
+TEST(DevicePresence, FollowsThePhoneWhoseVersionHasAThirdPart) {
     PhoneSim sim;
     ASSERT_TRUE(startAlone(sim, SimOptions{.props = {{"ro.build.version.release", "4.4.2"}}}));
     ASSERT_EQ(detectUntil(0, 0), 0);
     EXPECT_EQ(MobrelApi_CheckAndroidVersionAt44(), 1);
-}
-
-TEST(DevicePresence, FollowsThePhone) {
-    PhoneSim sim;
-    ASSERT_TRUE(startAlone(sim, SimOptions{.dataset = "small"}));
     EXPECT_EQ(MobrelApi_CheckConnectDeviceToPC_Count(), 1);
     // No USB phone on a test machine: nothing to tell about its debugging.
     EXPECT_EQ(MobrelApi_CheckEnableUSBDebug(0), 0);
@@ -210,23 +200,22 @@ TEST(DeviceBringUp, ModernPhoneWithTheSmallDataset) {
     EXPECT_EQ(MobrelApi_CheckAndroidVersionAt44(), 1);
 
     // Item types outside 0..5 have nothing and change nothing.
-    EXPECT_EQ(MobrelApi_getItemTotalLoadedCount(6), 0);
-    EXPECT_EQ(MobrelApi_getItemTotalLoadedCount(static_cast<unsigned>(-1)), 0);
-    EXPECT_EQ(MobrelApi_getItemCurrentLoadedCount(6), 0);
-    EXPECT_EQ(MobrelApi_CheckItemisLoaded(6), 0);
-    EXPECT_EQ(MobrelApi_CheckItemisLoaded(-1), 0);
-    EXPECT_EQ(MobrelApi_SetItemisUnLoaded(6), 0);
-    EXPECT_EQ(MobrelApi_SetItemisUnLoaded(-1), 0);
+    for (int type : {6, -1}) {
+        EXPECT_EQ(MobrelApi_getItemTotalLoadedCount(static_cast<unsigned>(type)), 0);
+        EXPECT_EQ(MobrelApi_getItemCurrentLoadedCount(static_cast<unsigned>(type)), 0);
+        EXPECT_EQ(MobrelApi_CheckItemisLoaded(type), 0);
+        EXPECT_EQ(MobrelApi_SetItemisUnLoaded(type), 0);
+    }
     EXPECT_EQ(MobrelApi_SetItemisUnLoaded(0), 0);
 
     // Index 5 is refused and the record left as it was.
     MobrelDeviceInfo untouched;
     std::memset(&untouched, 0x5A, sizeof untouched);
     MobrelDeviceInfo record = untouched;
-    EXPECT_EQ(MobrelApi_GetAndroidDevicesInfo(&record, 5), -1);
-    EXPECT_EQ(std::memcmp(&record, &untouched, sizeof record), 0);
-    EXPECT_EQ(MobrelApi_GetAndroidDevicesInfo(&record, -1), -1);
-    EXPECT_EQ(std::memcmp(&record, &untouched, sizeof record), 0);
+    for (int index : {5, -1}) {
+        EXPECT_EQ(MobrelApi_GetAndroidDevicesInfo(&record, index), -1);
+        EXPECT_EQ(std::memcmp(&record, &untouched, sizeof record), 0);
+    }
 
     // A second start-up changes nothing: no thread more, the work folder and the counts stay.
     ASSERT_EQ(detectUntil(0, 0), 0);
@@ -238,12 +227,13 @@ TEST(DeviceBringUp, ModernPhoneWithTheSmallDataset) {
     EXPECT_EQ(lastCaptureNumber(), capture);
     expectBroughtUp(sim, phonesim::modernProfile(), kModern);
 
-    // After UnInit everything still works.
+    // After UnInit everything still works; index 5 chooses no device, so adb
+    // commands and the forward name none and adb takes the only one.
     EXPECT_EQ(MobrelApi_UnInit(), 0);
     EXPECT_EQ(MobrelApi_CheckConnectDeviceToPC_Count(), 1);
     EXPECT_EQ(detectUntil(0, 0), 0);
     expectBroughtUp(sim, phonesim::modernProfile(), kModern);
-    EXPECT_EQ(MobrelApi_ReadyTodoing(0), 0);
+    EXPECT_EQ(MobrelApi_ReadyTodoing(5), 0);
     expectBroughtUp(sim, phonesim::modernProfile(), kModern);
 }
 
@@ -254,15 +244,6 @@ TEST(DeviceBringUp, LegacyPhone) {
     EXPECT_EQ(MobrelApi_CheckAndroidVersionAt44(), 0) << "4.3 with its line end";
     ASSERT_EQ(MobrelApi_ReadyTodoing(0), 0);
     expectBroughtUp(sim, phonesim::legacyProfile(), kLegacy);
-}
-
-// No device chosen: adb commands and the forward name none, and adb takes the only one.
-TEST(DeviceBringUp, IndexFiveUsesTheOnlyPhone) {
-    PhoneSim sim;
-    ASSERT_TRUE(startAlone(sim, SimOptions{.dataset = "small"}));
-    ASSERT_EQ(detectUntil(0, 0), 0);
-    ASSERT_EQ(MobrelApi_ReadyTodoing(5), 0);
-    expectBroughtUp(sim, phonesim::modernProfile(), kModern);
 }
 
 TEST(DeviceBringUp, FailsWhenTheCompanionDoesNotAnswer) {

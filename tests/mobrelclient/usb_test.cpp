@@ -27,14 +27,6 @@ UsbPhoneList classified(const std::vector<std::string>& ids) {
     return list;
 }
 
-std::string logText() { return readFile(platform::documentsFolder() + "/LogFiles/mobrelcore.log"); }
-
-size_t occurrences(const std::string& text, const std::string& part) {
-    size_t n = 0;
-    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
-    return n;
-}
-
 // A folder laid out like /sys/bus/usb/devices: devices with id files,
 // interfaces "<device>:<config>.<n>" with their class, subclass and protocol.
 class FakeUsbTree {

@@ -12,7 +12,23 @@
 #include <string>
 #include <vector>
 
+#include "mobrelclient.h"
+
 namespace mobreltest {
+
+// A message for MobrelApi_AddSMS that owns its texts.
+struct SmsToAdd {
+    std::string address, body, date, read, type;
+    MobrelSms record() {
+        MobrelSms m{};
+        m.address = address.data();
+        m.body = body.data();
+        m.date = date.data();
+        m.read = read.data();
+        m.type = type.data();
+        return m;
+    }
+};
 
 // Field name to text; nullopt for a null text.
 using Fields = std::map<std::string, std::optional<std::string>>;

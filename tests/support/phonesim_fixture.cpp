@@ -133,17 +133,19 @@ CommandResult runCommand(const std::vector<std::string>& argv, int timeoutMs) {
     return result;
 }
 
-CommandResult runAdb(const std::vector<std::string>& args, int timeoutMs) {
-    std::vector<std::string> argv{"adb"};
-    argv.insert(argv.end(), args.begin(), args.end());
-    return runCommand(argv, timeoutMs);
-}
 
 bool processAlive(pid_t pid) {
     if (pid <= 0) return false;
     const std::string text = readFile("/proc/" + std::to_string(pid) + "/stat");
     size_t paren = text.rfind(')');
     return paren != std::string::npos && paren + 2 < text.size() && text[paren + 2] != 'Z';
+}
+
+SimOptions listedAs(const std::string& state) {
+    SimOptions options;
+    options.faults.unauthorized = state == "unauthorized";
+    options.faults.offline = state == "offline";
+    return options;
 }
 
 PhoneSim::~PhoneSim() { stop(); }
@@ -163,7 +165,6 @@ bool PhoneSim::fail(const std::string& message) {
 void PhoneSim::setEnv(const char* name, const char* value) { env_.push_back(std::make_unique<ScopedEnv>(name, value)); }
 
 std::string PhoneSim::expectedState() const {
-    if (!options_.expectState.empty()) return options_.expectState;
     if (options_.faults.offline) return "offline";
     if (options_.faults.unauthorized) return "unauthorized";
     return "device";
@@ -301,13 +302,6 @@ bool PhoneSim::stopPhone() {
     return clean;
 }
 
-bool PhoneSim::restart() {
-    stopPhone();
-    if (!startPhone()) return false;
-    if (!waitForState(expectedState())) return fail("adb does not list " + serial() + " again after the restart");
-    return true;
-}
-
 void PhoneSim::stop() {
     if (!started_) return;
     started_ = false;
@@ -351,16 +345,20 @@ std::vector<pid_t> PhoneSim::serverPids() const {
     return pids;
 }
 
-CommandResult PhoneSim::adb(const std::vector<std::string>& args) const { return runAdb(args); }
+CommandResult PhoneSim::adb(const std::vector<std::string>& args) const {
+    std::vector<std::string> argv{"adb"};
+    argv.insert(argv.end(), args.begin(), args.end());
+    return runCommand(argv);
+}
 
 CommandResult PhoneSim::adbDevice(const std::vector<std::string>& args) const {
     std::vector<std::string> all{"-s", serial()};
     all.insert(all.end(), args.begin(), args.end());
-    return runAdb(all);
+    return adb(all);
 }
 
 std::string PhoneSim::deviceState() const {
-    CommandResult r = runAdb({"devices"}, 20000);
+    CommandResult r = adb({"devices"});
     std::istringstream lines(r.out);
     std::string line;
     const std::string prefix = serial() + "\t";

@@ -33,9 +33,6 @@ struct CommandResult {
 // /dev/null, and collects its output; killed after timeoutMs.
 CommandResult runCommand(const std::vector<std::string>& argv, int timeoutMs = 120000);
 
-// adb with the process environment (the private server while a PhoneSim runs).
-CommandResult runAdb(const std::vector<std::string>& args, int timeoutMs = 120000);
-
 // True while the process exists and is not a zombie.
 bool processAlive(pid_t pid);
 
@@ -46,8 +43,10 @@ struct SimOptions {
     phonesim::Faults faults{};       // in force before the first adb server connects
     std::vector<std::pair<std::string, std::string>> props{};  // getprop overrides
     bool serverFirst = false;  // start the adb server before phonesim, which then registers itself
-    std::string expectState{};  // what adb must list; default "device", "unauthorized" or "offline" from faults
 };
+
+// Options for a phone that adb lists as state: "unauthorized" or "offline".
+SimOptions listedAs(const std::string& state);
 
 class PhoneSim {
 public:
@@ -63,14 +62,13 @@ public:
     // PID; removes the temporary folder and restores the environment.
     void stop();
 
-    // Stops phonesim only and starts it again on the same state folder (the adb
-    // server stays); waits until adb lists the expected state again.
-    bool restart();
+    // phonesim alone, on the same state folder (the adb server stays).
     bool stopPhone();   // true when phonesim exited by itself with status 0
     bool startPhone();  // waits for "listening", not for adb
 
+    // adb with the process environment (the private server), and adb -s serial().
     CommandResult adb(const std::vector<std::string>& args) const;
-    CommandResult adbDevice(const std::vector<std::string>& args) const;  // adb -s serial() ...
+    CommandResult adbDevice(const std::vector<std::string>& args) const;
 
     // The state `adb devices` lists for serial() ("" when absent).
     std::string deviceState() const;

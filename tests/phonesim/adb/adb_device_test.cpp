@@ -30,11 +30,8 @@ TEST(AdbDevice, ListedAsEmulatorWithItsModelInTheBanner) {
 TEST(AdbDevice, UnauthorizedAndOfflinePhonesRefuseCommandsAsAdbSays) {
     for (const char* state : {"unauthorized", "offline"}) {
         SCOPED_TRACE(state);
-        SimOptions options;
-        options.faults.unauthorized = std::string(state) == "unauthorized";
-        options.faults.offline = !options.faults.unauthorized;
         PhoneSim sim;
-        ASSERT_TRUE(sim.start(options)) << sim.error();
+        ASSERT_TRUE(sim.start(mobreltest::listedAs(state))) << sim.error();
         const CommandResult shell = sim.adbDevice({"shell", "getprop", "ro.product.model"});
         EXPECT_EQ(shell.exitCode, 1);
         EXPECT_TRUE(contains(shell.err, std::string("error: device ") + state)) << shell.err;

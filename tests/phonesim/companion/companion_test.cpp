@@ -223,40 +223,28 @@ TEST_F(CompanionTest, StopEndsEveryConnectionPromptly) {
     EXPECT_LT(Clock::now() - begin, std::chrono::seconds(5));
 }
 
-TEST_F(CompanionTest, MessagingRoleGuardsWritesFromAndroid44) {
+// Android 10 lets only the default messaging app write messages. (Asking for the
+// role and writing with it are the library's end-to-end tests' part.)
+TEST_F(CompanionTest, MessagingRoleWaitsForTheUserAndGoesWithAnInstall) {
     Faults faults;
     faults.acceptDelayMs = 800;
     setFaults(faults);
     auto client = connect();
-    const std::string write = sendSms("555", "hello", "", "", "1");
     auto role = [&] { return client->askText("GetDefaultMessage_pkgName;"); };
-    EXPECT_EQ(role(), "com.android.messaging");
-    EXPECT_EQ(client->askInt(write), 0);
-    EXPECT_EQ(client->askInt("DeleteOneSMS:1;"), 0);
-    EXPECT_EQ(client->askInt("getsmsCount;"), 300);
-
+    EXPECT_EQ(client->askInt("DeleteOneSMS:1;"), 0);  // deletes are guarded like writes
     EXPECT_EQ(client->askInt("SetDefaultMessage;"), 1);
     EXPECT_EQ(role(), "com.android.messaging");  // the user has not tapped yet
     std::this_thread::sleep_for(std::chrono::milliseconds(1000));
     EXPECT_EQ(role(), "com.quenlo.mobrelphone");
-    EXPECT_EQ(client->askInt(write), 1);
     EXPECT_EQ(client->askInt("DeleteOneSMS:1;"), 1);
-    EXPECT_EQ(client->askInt("ReSetDefaultMessage;"), 1);
+    companion->reset();  // a fresh install
     EXPECT_EQ(role(), "com.android.messaging");
-    EXPECT_EQ(client->askInt(write), 0);
 
-    // A user who never accepts; and a fresh install forgets the role.
     faults.neverAccept = true;
     faults.acceptDelayMs = 0;
     setFaults(faults);
     EXPECT_EQ(client->askInt("SetDefaultMessage;"), 1);
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    EXPECT_EQ(role(), "com.android.messaging");
-    setFaults(Faults{});
-    EXPECT_EQ(client->askInt("SetDefaultMessage;"), 1);
-    std::this_thread::sleep_for(std::chrono::milliseconds(400));
-    EXPECT_EQ(role(), "com.quenlo.mobrelphone");
-    companion->reset();
     EXPECT_EQ(role(), "com.android.messaging");
 }
 
