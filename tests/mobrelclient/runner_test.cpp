@@ -132,7 +132,7 @@ void expectHangKilledAfter(double seconds, int (*run)(const std::string& args, c
     EXPECT_EQ(run("hang " + quoteArg(pidFile), pidFile), 0);
     const double took = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     EXPECT_GE(took, seconds - 0.1);
-    EXPECT_LT(took, seconds + 6);
+    EXPECT_LT(took, seconds + 3);
     EXPECT_TRUE(livingProcessesInGroup(std::stoi(readFile(pidFile)), 2000).empty());
 }
 
