@@ -282,12 +282,11 @@ TEST_F(Media, AddNumbersATakenName) {
     // Each numbered file was registered as a song or video of its own.
     ASSERT_GE(MobrelApi_FlushMusic(), 0);
     ASSERT_GE(MobrelApi_FlushVideo(), 0);
+    const std::vector<MediaItem> songs = listed(kMusicKind), clips = listed(kVideoKind);
     for (const char* name : {"Music/song.mp3", "Music/song(1).mp3", "Music/song(2).mp3"}) {
-        EXPECT_NE(findByPath(listed(kMusicKind), kStoragePrefix + name), nullptr) << name;
+        EXPECT_NE(findByPath(songs, kStoragePrefix + name), nullptr) << name;
     }
-    for (const char* name : {"Videos/clip", "Videos/clip(1)"}) {
-        EXPECT_NE(findByPath(listed(kVideoKind), kStoragePrefix + name), nullptr) << name;
-    }
+    for (const char* name : {"Videos/clip", "Videos/clip(1)"}) EXPECT_NE(findByPath(clips, kStoragePrefix + name), nullptr) << name;
 }
 
 TEST_F(Media, RefusesUnsafeDeviceFileNames) {

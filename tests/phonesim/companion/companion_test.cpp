@@ -147,7 +147,8 @@ TEST_F(CompanionTest, MalformedWritesChangeNothing) {
     EXPECT_EQ(client->askInt("UpdatePerson:" + id + ":" + hex("Zo") + ":NICKNAME;"), 0);
     EXPECT_EQ(client->askInt("UpdatePerson:" + id + ":" + hex("Zoe") + ":FIRSTNAME;"), 1);
     EXPECT_EQ(client->askInt("UpdatePerson:" + id + ":" + hex("Berg") + ":LASTNAME;"), 1);
-    const Record* added = findBy(client->allRecords("getcontactCount;", "getcontactpart10"), "CONTACTID", id);
+    const std::vector<Record> contacts = client->allRecords("getcontactCount;", "getcontactpart10");
+    const Record* added = findBy(contacts, "CONTACTID", id);
     ASSERT_NE(added, nullptr);
     EXPECT_EQ(*added, (Record{{"CONTACTID", id}, {"NAME", "Zoe Berg"}, {"NICKNAME", "Zo"}}));
 }
@@ -279,7 +280,8 @@ TEST_F(CompanionTest, ContentOutlivesANewCompanionButAppStateDoesNot) {
     const Record* person = findBy(contacts, "NAME", "Persist Ent");
     ASSERT_NE(person, nullptr);
     EXPECT_EQ(person->at("NOTE"), "kept");
-    const Record* message = findBy(client->allRecords("getsmsCount;", "getsmsPart10"), "BODY", "still here");
+    const std::vector<Record> messages = client->allRecords("getsmsCount;", "getsmsPart10");
+    const Record* message = findBy(messages, "BODY", "still here");
     ASSERT_NE(message, nullptr);
     EXPECT_EQ(message->at("PERSON"), "Persist Ent");
     const std::vector<Record> calls = client->allRecords("getcalllogcount;", "getcalllogpart10");
