@@ -13,6 +13,7 @@
 #include "context.h"
 #include "exchange.h"
 #include "hex.h"
+#include "media.h"
 #include "record.h"
 #include "runner.h"
 #include "usb_watch.h"
@@ -59,12 +60,6 @@ int32_t positiveCount(const char* command) {
     return reply.bytes == 4 && reply.value > 0 ? reply.value : 0;
 }
 
-// The media count after the phone rebuilt its list; 0 when it did not.
-int32_t mediaCount(const char* rebuild, const char* count) {
-    if (sendForInt(rebuild).value != 0) return 0;
-    return sendForInt(count).value;
-}
-
 // The digits of a version text up to the next '.' or the end, other characters
 // ignored; c is left there. Held below a bound, so no text overflows it.
 int versionNumber(const char*& c) {
@@ -81,9 +76,7 @@ void warmCounts(LibraryContext& context) {
     context.items[kContacts].total = contacts.bytes == 4 ? contacts.value : 0;
     context.items[kMessages].total = positiveCount(cmd::kSmsCount);
     context.items[kCallLog].total = positiveCount(cmd::kCallLogCount);
-    context.items[kPhotos].total = mediaCount(cmd::kFlushPhotoList, cmd::kPhotoCount);
-    context.items[kVideos].total = mediaCount(cmd::kFlushVideoList, cmd::kVideoCount);
-    context.items[kMusic].total = mediaCount(cmd::kFlushMusicList, cmd::kMusicCount);
+    for (ItemType kind : {kPhotos, kVideos, kMusic}) context.items[kind].total = std::max(rebuiltMediaCount(kind), 0);
     context.appCount = sendForInt(cmd::kAppCount).value;
     for (ItemProgress& item : context.items) item.loaded = 0;
 }
@@ -133,10 +126,8 @@ int readyTodoing(int index) {
     deleteTree(workDirectory());
     makeDirsAlongPath(workDirectory());
 
-    context.currentDeviceIndex = -1;
     context.currentSerial.clear();
     if (index >= 0 && index < kAdbDeviceSlots) {
-        context.currentDeviceIndex = index;
         context.currentSerial = context.deviceTable.entries[index].serial;
         serviceChannel().setDeviceSerial(context.currentSerial);
         closeServiceChannel();

@@ -30,8 +30,7 @@ struct LibraryContext {
 
     // Detection writes the table; bring-up chooses the current device from it.
     AdbDeviceTable deviceTable {};
-    int currentDeviceIndex = -1;
-    std::string currentSerial;  // "" when no device is chosen
+    std::string currentSerial;  // the chosen device; "" when none is chosen
 
     // Device facts of the last bring-up that received them.
     MobrelDeviceInfo facts {};

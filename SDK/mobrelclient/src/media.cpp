@@ -80,15 +80,6 @@ std::string externalStoragePath() {
     return lists.externalStorage;
 }
 
-// The phone rebuilds its list twice (once to know it can, once before counting,
-// as bring-up does); the count follows. -1 when any step was not answered as it
-// should be: a failed exchange must not read as an empty phone.
-int32_t rebuildAndCount(const MediaKindInfo& kind) {
-    if (!answers(kind.rebuild, 0) || !answers(kind.rebuild, 0)) return -1;
-    const IntReply count = sendForInt(kind.count);
-    return count.bytes == 4 && count.value >= 0 ? count.value : -1;
-}
-
 // Fetches item index into the list, with its thumbnail when not cached; the
 // result as flushMedia describes it.
 int fetchItem(const MediaKindInfo& kind, int index, const std::string& serial) {
@@ -119,13 +110,23 @@ int fetchItem(const MediaKindInfo& kind, int index, const std::string& serial) {
 
 }  // namespace
 
+int32_t rebuiltMediaCount(ItemType kind) {
+    const MediaKindInfo& info = mediaKindInfo(kind);
+    // A failed exchange must not read as a rebuilt list or an empty phone.
+    if (!answers(info.rebuild, 0)) return -1;
+    const IntReply count = sendForInt(info.count);
+    return count.bytes == 4 && count.value >= 0 ? count.value : -1;
+}
+
 int flushMedia(ItemType kind) {
     const MediaKindInfo& info = mediaKindInfo(kind);
     LibraryContext& context = libraryContext();
     ItemProgress& progress = context.items[kind];
     progress.loaded = 1;
 
-    const int32_t count = rebuildAndCount(info);
+    // The phone rebuilds its list once to show it can, and again before counting.
+    if (!answers(info.rebuild, 0)) return -1;
+    const int32_t count = rebuiltMediaCount(kind);
     if (count < 0) return -1;
     progress.total = count;
     {

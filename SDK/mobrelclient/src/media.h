@@ -19,6 +19,10 @@ namespace mobrel {
 // empty reply). 0 for an empty list.
 int flushMedia(ItemType kind);
 
+// The number of items once the phone rebuilt its list (the rebuild command
+// answered 0, then the count); -1 when either was not answered as it should be.
+int32_t rebuiltMediaCount(ItemType kind);
+
 // The record at index (MobrelPhotoInfo, MobrelVideoInfo or MobrelMusicInfo), or
 // nullptr when index is not a position of the list. Safe while a flush runs.
 void* mediaRecordAt(ItemType kind, int index);
