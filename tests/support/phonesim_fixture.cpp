@@ -5,6 +5,7 @@
 #include <signal.h>
 #include <spawn.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -178,7 +179,7 @@ bool PhoneSim::start(const SimOptions& options) {
 
     // Port 25803 is fixed and every adb server probes the emulator ports, so runs
     // from other builds or checkouts on this machine would meet ours: wait for them.
-    machineLock_ = ::open("/tmp/mobrel-phonesim.lock", O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    machineLock_ = ::open("/tmp/mobrel-phonesim.lock", O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0666);
     if (machineLock_ < 0 || ::flock(machineLock_, LOCK_EX) != 0) return fail("cannot take /tmp/mobrel-phonesim.lock");
     stopLeftoverServers();
 
@@ -244,7 +245,11 @@ void PhoneSim::stopLeftoverServers() {
     const ssize_t n = ::pread(machineLock_, text, sizeof text - 1, 0);
     std::istringstream lines(std::string(text, n > 0 ? static_cast<size_t>(n) : 0));
     for (pid_t pid = 0; lines >> pid;) {
-        const std::string cmdline = readFile("/proc/" + std::to_string(pid) + "/cmdline");
+        // Anyone may write the shared file: stop only an adb server that is ours.
+        const std::string proc = "/proc/" + std::to_string(pid);
+        struct stat owner {};
+        if (pid <= 0 || ::stat(proc.c_str(), &owner) != 0 || owner.st_uid != ::geteuid()) continue;
+        const std::string cmdline = readFile(proc + "/cmdline");
         if (cmdline.find(std::string("\0fork-server\0", 13)) != std::string::npos) ::kill(pid, SIGKILL);
     }
     clearLockFile(machineLock_);
