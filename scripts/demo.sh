@@ -32,6 +32,10 @@ server_pids() {
 # the same forwarded port 25803 and emulator ports. Nothing started here
 # inherits it, so it goes with this script.
 lock=/tmp/mobrel-phonesim.lock
+if [ -L "$lock" ]; then
+    echo "demo: $lock is a symbolic link; remove it and run the demo again" >&2
+    exit 1
+fi
 if { exec 9>>"$lock" || exec 9<"$lock"; } 2>/dev/null && ! flock -n 9; then
     echo "demo: waiting for another phonesim run on this machine to end"
     flock 9
