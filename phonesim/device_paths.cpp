@@ -71,13 +71,4 @@ std::optional<fs::path> DevicePaths::toHost(const std::string& devicePath) const
     return host;
 }
 
-std::string DevicePaths::toDevice(const fs::path& hostPath) const {
-    fs::path normal = hostPath.lexically_normal();
-    if (!isWithin(sdcard_, normal)) return std::string();
-    fs::path relative = normal.lexically_relative(sdcard_);
-    std::string text = relative.generic_string();
-    if (text == ".") return kExternalStoragePath;
-    return std::string(kExternalStoragePath) + "/" + text;
-}
-
 }  // namespace phonesim

@@ -20,10 +20,6 @@ public:
     // outside its tree. The path need not exist.
     std::optional<std::filesystem::path> toHost(const std::string& devicePath) const;
 
-    // The phone's spelling "/storage/emulated/0/..." of a host path under sdcard
-    // (empty when the host path is not there).
-    std::string toDevice(const std::filesystem::path& hostPath) const;
-
     const std::filesystem::path& sdcard() const { return sdcard_; }
     const std::filesystem::path& tmp() const { return tmp_; }
 

@@ -38,18 +38,15 @@ std::string connectBanner(const Profile& profile) {
 }  // namespace
 
 struct Connection::Stream final : StreamIO {
-    Stream(Connection& c, uint32_t localId, uint32_t remoteId, std::unique_ptr<Service> s)
-        : connection(c), local(localId), remote(remoteId), service(std::move(s)) {}
+    Stream(uint32_t localId, uint32_t remoteId, std::unique_ptr<Service> s)
+        : local(localId), remote(remoteId), service(std::move(s)) {}
 
     void send(std::string_view bytes) override {
         if (!finishing) out.append(bytes);
     }
     void finish() override { finishing = true; }
-    size_t maxPayload() const override { return connection.maxPayload_; }
-    uint32_t id() const override { return local; }
     size_t pending() const { return out.size() - sent; }
 
-    Connection& connection;
     const uint32_t local;
     const uint32_t remote;
     std::unique_ptr<Service> service;
@@ -160,7 +157,7 @@ void Connection::openStream(const Packet& packet) {
         sendPacket(A_CLSE, 0, packet.arg0);
         return;
     }
-    auto stream = std::make_unique<Stream>(*this, id, packet.arg0, std::move(service));
+    auto stream = std::make_unique<Stream>(id, packet.arg0, std::move(service));
     Stream& ref = *stream;
     streams_[id] = std::move(stream);
     sendPacket(A_OKAY, id, packet.arg0);

@@ -20,13 +20,11 @@ namespace phonesim::adb {
 class StreamIO {
 public:
     virtual ~StreamIO() = default;
-    // Queues bytes for the host; they leave in packets of at most maxPayload() bytes,
-    // one at a time, each after the host acknowledged the previous one.
+    // Queues bytes for the host; they leave in packets of at most the connection's
+    // payload size, one at a time, each after the host acknowledged the previous one.
     virtual void send(std::string_view bytes) = 0;
     // Closes the stream once everything queued has reached the host.
     virtual void finish() = 0;
-    virtual size_t maxPayload() const = 0;
-    virtual uint32_t id() const = 0;
 };
 
 // Thread-safe access to a connection's streams by id, for a service's worker thread.
