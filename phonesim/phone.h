@@ -19,7 +19,6 @@
 
 namespace phonesim {
 
-inline constexpr const char* kCompanionPackage = "com.quenlo.mobrelphone";
 inline constexpr const char* kCompanionActivity = "com.quenlo.mobrelphone.ui.MainActivity";
 inline constexpr int kCompanionPort = 20148;
 

@@ -7,6 +7,8 @@
 
 namespace phonesim {
 
+inline constexpr const char* kCompanionPackage = "com.quenlo.mobrelphone";
+
 class FaultSwitch;
 class DevicePaths;
 struct Profile;

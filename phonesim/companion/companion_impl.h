@@ -21,7 +21,6 @@
 
 namespace phonesim {
 
-inline constexpr const char* kCompanionPackageName = "com.quenlo.mobrelphone";
 inline constexpr const char* kSystemMessagingPackage = "com.android.messaging";
 
 // The commands of one media kind and the folder its uploads go to.

@@ -26,7 +26,7 @@ bool roleGuardsMessages(const std::string& release) {
 
 std::string Companion::Impl::defaultMessagingApp() {
     if (rolePending && std::chrono::steady_clock::now() >= roleAcceptAt) {
-        messagingApp = kCompanionPackageName;
+        messagingApp = kCompanionPackage;
         rolePending = false;
     }
     return messagingApp;
@@ -35,7 +35,7 @@ std::string Companion::Impl::defaultMessagingApp() {
 std::string Companion::Impl::requestMessagingRole() {
     // The request is shown (1); whether and when the user accepts is the fault switches' say.
     Faults f = faults.current();
-    rolePending = !f.neverAccept && defaultMessagingApp() != kCompanionPackageName;
+    rolePending = !f.neverAccept && defaultMessagingApp() != kCompanionPackage;
     roleAcceptAt = std::chrono::steady_clock::now() + std::chrono::milliseconds(f.acceptDelayMs);
     return intBody(1);
 }
@@ -48,7 +48,7 @@ std::string Companion::Impl::releaseMessagingRole() {
 
 bool Companion::Impl::mayWriteMessages() {
     return !roleGuardsMessages(profile.property("ro.build.version.release")) ||
-           defaultMessagingApp() == kCompanionPackageName;
+           defaultMessagingApp() == kCompanionPackage;
 }
 
 }  // namespace phonesim
