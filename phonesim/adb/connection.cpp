@@ -7,6 +7,7 @@
 #include <random>
 
 #include "phone.h"
+#include "socket_io.h"
 
 namespace phonesim::adb {
 

@@ -13,7 +13,7 @@
 #include <cstring>
 
 #include "connection.h"
-#include "packet.h"
+#include "socket_io.h"
 
 namespace phonesim::adb {
 

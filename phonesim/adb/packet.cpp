@@ -1,8 +1,6 @@
 #include "packet.h"
 
-#include <sys/socket.h>
-
-#include <cerrno>
+#include "socket_io.h"
 
 namespace phonesim::adb {
 
@@ -35,28 +33,6 @@ ReadResult readPacket(int fd, Packet& out) {
     out.data.resize(length);
     if (length > 0 && !readAll(fd, out.data.data(), length)) return ReadResult::Closed;
     return ReadResult::Ok;
-}
-
-bool writeAll(int fd, const char* data, size_t size) {
-    while (size > 0) {
-        ssize_t n = ::send(fd, data, size, MSG_NOSIGNAL);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        data += n;
-        size -= static_cast<size_t>(n);
-    }
-    return true;
-}
-
-bool readAll(int fd, char* data, size_t size) {
-    while (size > 0) {
-        ssize_t n = ::recv(fd, data, size, 0);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        data += n;
-        size -= static_cast<size_t>(n);
-    }
-    return true;
 }
 
 }  // namespace phonesim::adb

@@ -45,8 +45,4 @@ enum class ReadResult { Ok, Closed, Malformed };
 // Reads one packet from a socket. Malformed: a wrong magic or data longer than kMaxAcceptedData.
 ReadResult readPacket(int fd, Packet& out);
 
-// Whole writes and reads on a socket (never raises SIGPIPE); false on error or end of stream.
-bool writeAll(int fd, const char* data, size_t size);
-bool readAll(int fd, char* data, size_t size);
-
 }  // namespace phonesim::adb

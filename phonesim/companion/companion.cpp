@@ -8,6 +8,7 @@
 
 #include "companion/companion_impl.h"
 #include "companion/protocol.h"
+#include "socket_io.h"
 
 namespace phonesim {
 
@@ -18,17 +19,6 @@ namespace {
 constexpr size_t kMaxCommandBytes = 4 * 1024 * 1024;
 // The length announced by an "overlong" reply: far beyond any reply buffer.
 constexpr int32_t kOverlongLength = 100 * 1000 * 1000;
-
-bool sendAll(int fd, const std::string& bytes) {
-    size_t sent = 0;
-    while (sent < bytes.size()) {
-        ssize_t n = ::send(fd, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        sent += static_cast<size_t>(n);
-    }
-    return true;
-}
 
 std::string framed(const std::string& body) {
     return intBody(static_cast<int32_t>(body.size())) + body;
@@ -135,7 +125,7 @@ void Companion::serve(int fd) {
                                            [&connection] { return connection.stopped.load(); });
             if (connection.stopped) break;
         }
-        if (!sendAll(fd, outcome.bytes) || outcome.close) break;
+        if (!writeAll(fd, outcome.bytes.data(), outcome.bytes.size()) || outcome.close) break;
     }
 
     {
