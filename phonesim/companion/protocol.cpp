@@ -2,6 +2,8 @@
 
 #include <ctime>
 
+#include "bytes.h"
+
 namespace phonesim {
 
 namespace {
@@ -11,12 +13,6 @@ int hexValue(char c) {
     if (c >= 'A' && c <= 'F') return c - 'A' + 10;
     if (c >= 'a' && c <= 'f') return c - 'a' + 10;
     return -1;
-}
-
-std::string littleEndian(uint64_t value, int bytes) {
-    std::string out;
-    for (int i = 0; i < bytes; ++i) out += static_cast<char>((value >> (8 * i)) & 0xFF);
-    return out;
 }
 
 bool readDigits(const std::string& text, size_t pos, size_t count, int& out) {
@@ -55,11 +51,15 @@ std::optional<std::string> hexDecode(const std::string& text) {
 }
 
 std::string intBody(int32_t value) {
-    return littleEndian(static_cast<uint32_t>(value), 4);
+    std::string out;
+    putLe32(out, static_cast<uint32_t>(value));
+    return out;
 }
 
 std::string int64Body(int64_t value) {
-    return littleEndian(static_cast<uint64_t>(value), 8);
+    std::string out;
+    putLe64(out, static_cast<uint64_t>(value));
+    return out;
 }
 
 void RecordText::hexItem(const char* key, const std::string& value) {

@@ -1,10 +1,11 @@
-// Little-endian integers inside byte strings, as every adb structure stores them.
+// Little-endian integers inside byte strings, as adb's structures and the
+// companion's replies store them.
 #pragma once
 
 #include <cstdint>
 #include <string>
 
-namespace phonesim::adb {
+namespace phonesim {
 
 inline void putLe32(std::string& out, uint32_t v) {
     for (int i = 0; i < 4; ++i) out.push_back(static_cast<char>((v >> (8 * i)) & 0xff));
@@ -28,4 +29,4 @@ constexpr uint32_t fourCC(const char (&id)[5]) {
            static_cast<uint32_t>(static_cast<unsigned char>(id[3])) << 24;
 }
 
-}  // namespace phonesim::adb
+}  // namespace phonesim
