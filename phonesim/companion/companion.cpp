@@ -43,7 +43,7 @@ Outcome spoiled(const std::string& body, const std::string& how) {
 
 Companion::Impl::Impl(const std::filesystem::path& stateDir, const Profile& profile_, const DevicePaths& paths_,
                       FaultSwitch& faults_)
-    : profile(profile_), paths(paths_), faults(faults_), store(stateDir / "store") {
+    : profile(profile_), paths(paths_), faultSwitch(faults_), store(stateDir / "store") {
     buildCommandTable();
     std::string error;
     if (!store.load(error)) std::cerr << "phonesim: content store: " << error << '\n';
@@ -100,11 +100,12 @@ void Companion::serve(int fd) {
         std::string text = pending.substr(0, end + 1);
         pending.erase(0, end + 1);
 
-        Faults faults = impl_->faults.current();
+        Faults faults = impl_->faultSwitch.current();
         // The K-th command is read but neither carried out nor answered.
         if (faults.dropAfter > 0 && ++commandCount >= faults.dropAfter) break;
 
-        std::string name = splitCommand(text).name;
+        Command command = splitCommand(text);
+        const std::string& name = command.name;
         Outcome outcome;
         if (name == "hello-manager" && faults.handshake == "silent") {
             outcome.reply = false;
@@ -113,7 +114,7 @@ void Companion::serve(int fd) {
         } else if (name == "hello-manager" && faults.handshake == "wrong") {
             outcome.bytes = framed("HELLO");
         } else {
-            std::string body = impl_->handle(text);
+            std::string body = impl_->handle(command, faults);
             const bool bad = !faults.badCommand.empty() && name == faults.badCommand &&
                              impl_->badCommandCount++ >= faults.badAfter;
             outcome = bad ? spoiled(body, faults.badReply) : Outcome{true, framed(body), false};

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "companion/companion.h"
+#include "companion/protocol.h"
 #include "device_paths.h"
 #include "faults.h"
 #include "profile.h"
@@ -43,9 +44,9 @@ struct Companion::Impl {
          FaultSwitch& faults);
 
     void buildCommandTable();
-    // One command text (up to and with its ';') to its reply body; "" for an
+    // One command to its reply body, under the switches read for it; "" for an
     // unknown command. Takes the lock.
-    std::string handle(const std::string& commandText);
+    std::string handle(const Command& command, const Faults& switches);
 
     // Contacts, messages, calls (records_commands.cpp).
     std::string contactCount();
@@ -88,9 +89,10 @@ struct Companion::Impl {
 
     const Profile& profile;
     const DevicePaths& paths;
-    FaultSwitch& faults;
+    FaultSwitch& faultSwitch;
 
     std::mutex mutex;  // held for every command
+    Faults faults;     // the switches in force for the command being handled
     ContentStore store;
     std::unordered_map<std::string, std::function<std::string(const std::string&)>> commands;
 

@@ -72,11 +72,11 @@ void Companion::Impl::buildCommandTable() {
     }
 }
 
-std::string Companion::Impl::handle(const std::string& commandText) {
-    Command command = splitCommand(commandText);
+std::string Companion::Impl::handle(const Command& command, const Faults& switches) {
     auto it = commands.find(command.name);
     if (it == commands.end()) return std::string();
     std::lock_guard<std::mutex> lock(mutex);
+    faults = switches;
     return it->second(command.args);
 }
 

@@ -128,7 +128,7 @@ std::string Companion::Impl::mediaIndex(MediaKind kind, const std::string& args)
 std::string Companion::Impl::mediaThumbnail(MediaKind kind, const std::string& args) {
     std::optional<int64_t> id = parseDecimal(splitText(args, ':')[0]);
     const MediaItem* item = id ? findMedia(kind, *id) : nullptr;
-    if (faults.current().noThumbnails || !item) {
+    if (faults.noThumbnails || !item) {
         std::optional<fs::path> tmp = paths.toHost(std::string("/sdcard/") + mediaCommandSet(kind).folder + "/" +
                                                    kThumbnailName);
         std::error_code ec;

@@ -34,9 +34,8 @@ std::string Companion::Impl::defaultMessagingApp() {
 
 std::string Companion::Impl::requestMessagingRole() {
     // The request is shown (1); whether and when the user accepts is the fault switches' say.
-    Faults f = faults.current();
-    rolePending = !f.neverAccept && defaultMessagingApp() != kCompanionPackage;
-    roleAcceptAt = std::chrono::steady_clock::now() + std::chrono::milliseconds(f.acceptDelayMs);
+    rolePending = !faults.neverAccept && defaultMessagingApp() != kCompanionPackage;
+    roleAcceptAt = std::chrono::steady_clock::now() + std::chrono::milliseconds(faults.acceptDelayMs);
     return intBody(1);
 }
 
