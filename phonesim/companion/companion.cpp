@@ -85,11 +85,13 @@ void Companion::serve(int fd) {
     }
 
     std::string pending;
+    size_t scanned = 0;  // pending has no ';' before this, so each byte is searched once
     char chunk[4096];
     int commandCount = 0;
     while (!connection.stopped) {
-        size_t end = pending.find(';');
+        size_t end = pending.find(';', scanned);
         if (end == std::string::npos) {
+            scanned = pending.size();
             if (pending.size() > kMaxCommandBytes) break;
             ssize_t n = ::recv(fd, chunk, sizeof chunk, 0);
             if (n < 0 && errno == EINTR) continue;
@@ -97,14 +99,14 @@ void Companion::serve(int fd) {
             pending.append(chunk, static_cast<size_t>(n));
             continue;
         }
-        std::string text = pending.substr(0, end + 1);
+        Command command = splitCommand(pending.substr(0, end + 1));
         pending.erase(0, end + 1);
+        scanned = 0;
 
         Faults faults = impl_->faultSwitch.current();
         // The K-th command is read but neither carried out nor answered.
         if (faults.dropAfter > 0 && ++commandCount >= faults.dropAfter) break;
 
-        Command command = splitCommand(text);
         const std::string& name = command.name;
         Outcome outcome;
         if (name == "hello-manager" && faults.handshake == "silent") {
