@@ -9,6 +9,7 @@
 #include <functional>
 #include <list>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -38,6 +39,11 @@ struct MediaCommandSet {
     const char* folder;  // below the shared storage root; also holds the kind's tmp.png
 };
 const MediaCommandSet& mediaCommandSet(MediaKind kind);
+
+// The thumbnail file in each upload folder; never a medium of its own.
+inline constexpr const char* kThumbnailName = "tmp.png";
+// "<folder>/<name>" below the shared storage root: a name in the kind's upload folder.
+std::string uploadPath(MediaKind kind, const std::string& name);
 
 struct Companion::Impl {
     Impl(const std::filesystem::path& stateDir, const Profile& profile, const DevicePaths& paths,
@@ -74,6 +80,8 @@ struct Companion::Impl {
     std::string registerMedia(MediaKind kind, const std::string& args);
     std::string mediaPath(MediaKind kind, const std::string& args);
     const MediaItem* findMedia(MediaKind kind, int64_t id) const;
+    // The host path of a file below the shared storage root; nothing when it would leave the tree.
+    std::optional<std::filesystem::path> sdcardFile(const std::string& relative) const;
     std::vector<int64_t>& mediaList(MediaKind kind);
     bool writeThumbnail(const MediaItem& item);
 

@@ -17,15 +17,14 @@ namespace {
 
 // An index record must fit the 1024-byte buffer the client reads it into.
 constexpr size_t kIndexRecordLimit = 1023;
-// The thumbnail file in each upload folder; never a medium of its own.
-constexpr const char* kThumbnailName = "tmp.png";
 
 int kindIndex(MediaKind kind) {
     return static_cast<int>(kind);
 }
 
-std::string devicePathOf(const MediaItem& item) {
-    return std::string(kExternalStoragePath) + "/" + item.path;
+// The phone's spelling of a path below the shared storage root.
+std::string devicePath(const std::string& relative) {
+    return std::string(kExternalStoragePath) + "/" + relative;
 }
 
 // A file name that stays inside its folder.
@@ -58,7 +57,7 @@ std::string indexRecord(const MediaItem& item, IndexTexts t, const struct stat& 
             text.hexItem("ARTIST", t.artist);
         }
         if (item.kind == MediaKind::Video) text.hexItem("DISPLAYNAME", t.displayName);
-        text.hexItem("PATH", devicePathOf(item));
+        text.hexItem("PATH", devicePath(item.path));
         if (item.kind != MediaKind::Photo) text.hexNumber("DURATION", item.duration);
         text.hexNumber("SIZE", static_cast<int64_t>(info.st_size));
         text.hexNumber("MODIFTIME", static_cast<int64_t>(info.st_mtime));
@@ -76,6 +75,14 @@ std::string indexRecord(const MediaItem& item, IndexTexts t, const struct stat& 
 }
 
 }  // namespace
+
+std::string uploadPath(MediaKind kind, const std::string& name) {
+    return std::string(mediaCommandSet(kind).folder) + "/" + name;
+}
+
+std::optional<fs::path> Companion::Impl::sdcardFile(const std::string& relative) const {
+    return paths.toHost(devicePath(relative));
+}
 
 std::vector<int64_t>& Companion::Impl::mediaList(MediaKind kind) {
     if (!mediaListBuilt[kindIndex(kind)]) flushMedia(kind);
@@ -97,7 +104,7 @@ std::string Companion::Impl::flushMedia(MediaKind kind) {
     list.clear();
     for (const MediaItem& item : store.media()) {
         if (item.kind != kind) continue;
-        std::optional<fs::path> host = paths.toHost(devicePathOf(item));
+        std::optional<fs::path> host = sdcardFile(item.path);
         std::error_code ec;
         if (host && fs::is_regular_file(*host, ec)) list.push_back(item.id);
         else gone.push_back(item.id);
@@ -117,7 +124,7 @@ std::string Companion::Impl::mediaIndex(MediaKind kind, const std::string& args)
     if (!index || *index < 0 || static_cast<uint64_t>(*index) >= list.size()) return std::string();
     const MediaItem* item = findMedia(kind, list[static_cast<size_t>(*index)]);
     if (!item) return std::string();  // deleted since the list was built
-    std::optional<fs::path> host = paths.toHost(devicePathOf(*item));
+    std::optional<fs::path> host = sdcardFile(item->path);
     struct stat info {};
     if (!host || ::stat(host->c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return std::string();
     return indexRecord(*item, {item->title, item->album, item->artist, fs::path(item->path).filename().string()},
@@ -129,8 +136,7 @@ std::string Companion::Impl::mediaThumbnail(MediaKind kind, const std::string& a
     std::optional<int64_t> id = parseDecimal(splitText(args, ':')[0]);
     const MediaItem* item = id ? findMedia(kind, *id) : nullptr;
     if (faults.noThumbnails || !item) {
-        std::optional<fs::path> tmp = paths.toHost(std::string("/sdcard/") + mediaCommandSet(kind).folder + "/" +
-                                                   kThumbnailName);
+        std::optional<fs::path> tmp = sdcardFile(uploadPath(kind, kThumbnailName));
         std::error_code ec;
         if (tmp) fs::remove(*tmp, ec);
         return intBody(1);
@@ -142,7 +148,7 @@ std::string Companion::Impl::deleteMedia(MediaKind kind, const std::string& args
     std::optional<int64_t> id = parseDecimal(args);
     const MediaItem* item = id ? findMedia(kind, *id) : nullptr;
     if (!item) return intBody(0);
-    std::optional<fs::path> host = paths.toHost(devicePathOf(*item));
+    std::optional<fs::path> host = sdcardFile(item->path);
     std::error_code ec;
     if (host) fs::remove(*host, ec);
     if (ec) return intBody(0);
@@ -154,7 +160,7 @@ std::string Companion::Impl::deleteMedia(MediaKind kind, const std::string& args
 std::string Companion::Impl::mediaNameTaken(MediaKind kind, const std::string& args) {
     if (!isPlainName(args)) return intBody(0);
     if (args == kThumbnailName) return intBody(1);
-    std::optional<fs::path> host = paths.toHost(std::string("/sdcard/") + mediaCommandSet(kind).folder + "/" + args);
+    std::optional<fs::path> host = sdcardFile(uploadPath(kind, args));
     std::error_code ec;
     return intBody(host && fs::exists(fs::symlink_status(*host, ec)) ? 1 : 0);
 }
@@ -163,8 +169,8 @@ std::string Companion::Impl::mediaNameTaken(MediaKind kind, const std::string& a
 std::string Companion::Impl::registerMedia(MediaKind kind, const std::string& args) {
     std::optional<std::string> name = hexDecode(args);
     if (!name || !isPlainName(*name) || *name == kThumbnailName) return intBody(0);
-    std::string relative = std::string(mediaCommandSet(kind).folder) + "/" + *name;
-    std::optional<fs::path> host = paths.toHost(std::string("/sdcard/") + relative);
+    std::string relative = uploadPath(kind, *name);
+    std::optional<fs::path> host = sdcardFile(relative);
     std::error_code ec;
     if (!host || !fs::is_regular_file(*host, ec)) return intBody(0);
     for (const MediaItem& m : store.media()) {
@@ -186,7 +192,7 @@ std::string Companion::Impl::registerMedia(MediaKind kind, const std::string& ar
 std::string Companion::Impl::mediaPath(MediaKind kind, const std::string& args) {
     std::optional<int64_t> id = parseDecimal(args);
     const MediaItem* item = id ? findMedia(kind, *id) : nullptr;
-    return item ? devicePathOf(*item) : std::string();
+    return item ? devicePath(item->path) : std::string();
 }
 
 }  // namespace phonesim

@@ -58,9 +58,8 @@ RgbImage drawThumbnail(uint32_t colour, MediaKind kind) {
 }  // namespace
 
 bool Companion::Impl::writeThumbnail(const MediaItem& item) {
-    std::optional<fs::path> target =
-        paths.toHost(std::string("/sdcard/") + mediaCommandSet(item.kind).folder + "/tmp.png");
-    std::optional<fs::path> source = paths.toHost(std::string(kExternalStoragePath) + "/" + item.path);
+    std::optional<fs::path> target = sdcardFile(uploadPath(item.kind, kThumbnailName));
+    std::optional<fs::path> source = sdcardFile(item.path);
     if (!target || !source) return false;
     uint32_t colour = 0;
     switch (item.kind) {
