@@ -62,10 +62,7 @@ void Companion::reset() {
     impl_->messagingApp = kSystemMessagingPackage;
     impl_->rolePending = false;
     impl_->badCommandCount = 0;
-    for (int k = 0; k < 3; ++k) {
-        impl_->mediaLists[k].clear();
-        impl_->mediaListBuilt[k] = false;
-    }
+    for (auto& list : impl_->mediaLists) list.reset();
 }
 
 void Companion::stop() {

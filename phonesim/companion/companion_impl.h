@@ -109,8 +109,7 @@ struct Companion::Impl {
     bool rolePending = false;
     std::atomic<int> badCommandCount{0};  // answers of the fault switches' bad command since the install
     std::chrono::steady_clock::time_point roleAcceptAt;
-    std::vector<int64_t> mediaLists[3];
-    bool mediaListBuilt[3] = {false, false, false};
+    std::optional<std::vector<int64_t>> mediaLists[3];  // ids by kind; built by the first flush or count
 
     // Contact names by phone number, rebuilt after a contact change.
     std::unordered_map<std::string, std::string> namesByNumber;

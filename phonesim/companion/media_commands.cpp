@@ -85,8 +85,8 @@ std::optional<fs::path> Companion::Impl::sdcardFile(const std::string& relative)
 }
 
 std::vector<int64_t>& Companion::Impl::mediaList(MediaKind kind) {
-    if (!mediaListBuilt[kindIndex(kind)]) flushMedia(kind);
-    return mediaLists[kindIndex(kind)];
+    if (!mediaLists[kindIndex(kind)]) flushMedia(kind);
+    return *mediaLists[kindIndex(kind)];
 }
 
 const MediaItem* Companion::Impl::findMedia(MediaKind kind, int64_t id) const {
@@ -100,8 +100,7 @@ const MediaItem* Companion::Impl::findMedia(MediaKind kind, int64_t id) const {
 // whose file is gone leave the registry.
 std::string Companion::Impl::flushMedia(MediaKind kind) {
     std::vector<int64_t> gone;
-    std::vector<int64_t>& list = mediaLists[kindIndex(kind)];
-    list.clear();
+    std::vector<int64_t>& list = mediaLists[kindIndex(kind)].emplace();
     for (const MediaItem& item : store.media()) {
         if (item.kind != kind) continue;
         std::optional<fs::path> host = sdcardFile(item.path);
@@ -110,7 +109,6 @@ std::string Companion::Impl::flushMedia(MediaKind kind) {
         else gone.push_back(item.id);
     }
     if (!gone.empty()) store.removeMedia(gone);
-    mediaListBuilt[kindIndex(kind)] = true;
     return intBody(0);
 }
 
