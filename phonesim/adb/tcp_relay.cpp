@@ -14,6 +14,9 @@ namespace phonesim::adb {
 
 namespace {
 
+// The host's bytes waiting for the phone's service; adb has one packet (1 MiB at most) in flight.
+constexpr size_t kMaxUntaken = 4 * 1024 * 1024;
+
 // Shared by the stream's service (connection thread) and the relay thread.
 struct RelayState {
     RelayState() {
@@ -42,9 +45,14 @@ class TcpRelay final : public Service {
 public:
     explicit TcpRelay(std::shared_ptr<RelayState> state) : state_(std::move(state)) {}
 
-    // The host's packet is acknowledged once it is all in the socket.
-    bool onData(StreamIO&, std::string_view bytes) override {
+    // The host's packet is acknowledged once it is all in the socket. A host
+    // that writes on regardless is not adb: its stream is closed, not buffered.
+    bool onData(StreamIO& io, std::string_view bytes) override {
         std::lock_guard<std::mutex> lock(state_->mutex);
+        if (state_->toPhone.size() + bytes.size() > kMaxUntaken) {
+            io.finish();
+            return false;
+        }
         state_->toPhone.append(bytes);
         state_->notify();
         return false;

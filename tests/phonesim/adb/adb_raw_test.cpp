@@ -1,6 +1,6 @@
 // The transport seen from a bare host that sends what adb never would:
-// malformed packets, unknown ids, abuse of sync. phonesim must survive all of it
-// and write nothing outside its trees.
+// malformed packets, unknown ids, abuse of sync, a flood that ignores flow
+// control. phonesim must survive all of it and write nothing outside its trees.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -164,6 +164,28 @@ TEST_F(Raw, SyncAbuseFailsAndWritesNothingOutside) {
     EXPECT_FALSE(fs::exists(sim.sdcardPath() / "link"));
     EXPECT_FALSE(fs::exists(sim.sdcardPath() / "half.bin")) << "a broken push leaves its half file";
     EXPECT_FALSE(fs::exists(sim.sdcardPath() / "x.bin"));
+}
+
+TEST_F(Raw, AHostWritingPastFlowControlLosesItsForwardedStream) {
+    ASSERT_EQ(sim.adbDevice({"install", PhoneSim::apkPath().string()}).exitCode, 0);
+    ASSERT_EQ(sim.adbDevice({"shell", "am", "start", "-n",
+                             "com.quenlo.mobrelphone/com.quenlo.mobrelphone.ui.MainActivity"}).exitCode, 0);
+    phonesim::Faults slow;
+    slow.delayMs = 60000;  // the companion holds its first reply and reads nothing meanwhile
+    sim.setFaults(slow);
+    RawHost host;
+    RawPacket p;
+    ASSERT_TRUE(host.connect(sim.port()));
+    ASSERT_TRUE(host.handshake(256 * 1024, p));
+    const uint32_t remote = host.open(1, "tcp:20148");
+    ASSERT_NE(remote, 0u);
+    ASSERT_TRUE(host.sendPacket(WRTE, 1, remote, "hello-manager;"));
+    // 16 MiB without waiting for a single OKAY: the phone must not keep it all.
+    const std::string block(256 * 1024, 'x');
+    for (int i = 0; i < 64; ++i) ASSERT_TRUE(host.sendPacket(WRTE, 1, remote, block));
+    bool closed = false;
+    collect(host, 1, remote, closed, 10000);
+    EXPECT_TRUE(closed) << "the stream stays open with the flood buffered";
 }
 
 }  // namespace
