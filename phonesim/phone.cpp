@@ -4,7 +4,6 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <fstream>
 #include <set>
 #include <system_error>
@@ -69,7 +68,7 @@ Phone::~Phone() {
         std::lock_guard<std::mutex> lock(mutex_);
         stopCompanionLocked();
     }
-    joinServing(true);
+    serving_.joinAll();
 }
 
 // ---- packages
@@ -100,46 +99,26 @@ void Phone::stopCompanionLocked() {
     running_ = false;
     companion_.stop();
     // Whatever the app does with its sockets, its connections end with its process.
-    for (Serving& s : serving_) ::shutdown(s.peer, SHUT_RDWR);
+    serving_.forEach([](UniqueFd& peer) { ::shutdown(peer.get(), SHUT_RDWR); });
 }
 
 // ---- the companion's port
 
 int Phone::openTcp(int port) {
-    joinServing(false);
+    serving_.joinFinished();
     std::lock_guard<std::mutex> lock(mutex_);
     if (port != kCompanionPort || !installed_ || !running_) return -1;
     int fds[2];
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, fds) != 0) return -1;
-    int peer = ::fcntl(fds[0], F_DUPFD_CLOEXEC, 0);
-    if (peer < 0) {
+    UniqueFd peer(::fcntl(fds[0], F_DUPFD_CLOEXEC, 0));
+    if (peer.get() < 0) {
         ::close(fds[0]);
         ::close(fds[1]);
         return -1;
     }
-    auto done = std::make_shared<std::atomic<bool>>(false);
     int theirs = fds[1];
-    serving_.push_back(Serving{std::thread([this, theirs, done] {
-                                   companion_.serve(theirs);
-                                   *done = true;
-                               }),
-                               peer, done});
+    serving_.start(std::move(peer), [this, theirs] { companion_.serve(theirs); });
     return fds[0];
-}
-
-void Phone::joinServing(bool all) {
-    std::vector<Serving> finished;
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        auto split = std::partition(serving_.begin(), serving_.end(),
-                                    [all](const Serving& s) { return !all && !*s.done; });
-        std::move(split, serving_.end(), std::back_inserter(finished));
-        serving_.erase(split, serving_.end());
-    }
-    for (Serving& s : finished) {
-        s.thread.join();
-        ::close(s.peer);
-    }
 }
 
 // ---- the shell

@@ -2,20 +2,19 @@
 // services that adb streams reach. The adb transport calls into this.
 #pragma once
 
-#include <atomic>
 #include <cstdint>
 #include <filesystem>
-#include <memory>
 #include <mutex>
 #include <string>
 #include <string_view>
-#include <thread>
 #include <vector>
 
 #include "companion/companion.h"
 #include "device_paths.h"
 #include "faults.h"
 #include "profile.h"
+#include "socket_io.h"
+#include "thread_list.h"
 
 namespace phonesim {
 
@@ -67,11 +66,6 @@ public:
     int openTcp(int port);
 
 private:
-    struct Serving {  // one connection the companion serves on a thread of its own
-        std::thread thread;
-        int peer;  // a duplicate of our end, to cut the connection when the app stops
-        std::shared_ptr<std::atomic<bool>> done;
-    };
 
     ShellResult getprop(const std::vector<std::string>& args) const;
     ShellResult activityManager(const std::vector<std::string>& args);
@@ -80,16 +74,17 @@ private:
     ShellResult remove(const std::vector<std::string>& args);
     ShellResult makeDirectories(const std::vector<std::string>& args);
     void stopCompanionLocked();
-    void joinServing(bool all);
 
     Profile profile_;
     DevicePaths paths_;
     FaultSwitch faults_;
     Companion companion_;
-    std::mutex mutex_;  // the package state and serving_
+    std::mutex mutex_;  // the package state
     bool installed_ = false;
     bool running_ = false;
-    std::vector<Serving> serving_;
+    // The connections the companion serves, each on a thread of its own, with a
+    // duplicate of our end to cut it when the app stops.
+    ThreadList<UniqueFd> serving_;
 };
 
 }  // namespace phonesim

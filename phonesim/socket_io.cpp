@@ -1,6 +1,7 @@
 #include "socket_io.h"
 
 #include <sys/socket.h>
+#include <unistd.h>
 
 #include <cerrno>
 
@@ -26,6 +27,10 @@ bool readAll(int fd, char* data, size_t size) {
         size -= static_cast<size_t>(n);
     }
     return true;
+}
+
+UniqueFd::~UniqueFd() {
+    if (fd_ >= 0) ::close(fd_);
 }
 
 }  // namespace phonesim

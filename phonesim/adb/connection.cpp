@@ -236,18 +236,8 @@ bool Connection::finish(uint32_t streamId) {
 }
 
 void Connection::spawn(std::function<void()> work) {
-    std::lock_guard<std::mutex> lock(workersMutex_);
-    // Join the workers that are done, so that a long connection does not collect threads.
-    auto finished = std::partition(workers_.begin(), workers_.end(), [](const Worker& w) { return !*w.done; });
-    for (auto it = finished; it != workers_.end(); ++it) it->thread.join();
-    workers_.erase(finished, workers_.end());
-
-    auto done = std::make_shared<std::atomic<bool>>(false);
-    workers_.push_back(Worker{std::thread([work = std::move(work), done] {
-                                  work();
-                                  *done = true;
-                              }),
-                              done});
+    workers_.joinFinished();
+    workers_.start({}, std::move(work));
 }
 
 void Connection::teardown() {
@@ -257,12 +247,7 @@ void Connection::teardown() {
         broken_ = true;
         while (!streams_.empty()) dropStream(streams_.begin()->first);
     }
-    std::vector<Worker> workers;
-    {
-        std::lock_guard<std::mutex> lock(workersMutex_);
-        workers.swap(workers_);
-    }
-    for (Worker& w : workers) w.thread.join();
+    workers_.joinAll();  // each ends once its stream is dropped
 }
 
 }  // namespace phonesim::adb

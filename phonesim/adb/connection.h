@@ -3,17 +3,16 @@
 // direction and stream).
 #pragma once
 
-#include <atomic>
 #include <cstdint>
 #include <map>
 #include <memory>
 #include <mutex>
 #include <string>
-#include <thread>
-#include <vector>
+#include <variant>
 
 #include "packet.h"
 #include "service.h"
+#include "thread_list.h"
 
 namespace phonesim {
 class Phone;
@@ -40,10 +39,6 @@ public:
 
 private:
     struct Stream;
-    struct Worker {
-        std::thread thread;
-        std::shared_ptr<std::atomic<bool>> done;
-    };
 
     void handshake(const Packet& packet);
     void dispatch(const Packet& packet);
@@ -69,8 +64,7 @@ private:
     bool online_ = false;
     bool broken_ = false;
 
-    std::mutex workersMutex_;
-    std::vector<Worker> workers_;
+    ThreadList<std::monostate> workers_;
 };
 
 }  // namespace phonesim::adb

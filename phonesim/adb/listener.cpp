@@ -6,7 +6,6 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -64,33 +63,11 @@ void Listener::acceptLoop() {
         // Small packets (OKAY, short replies) must not wait for Nagle.
         int on = 1;
         ::setsockopt(client, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
-        reap(false);
-        std::lock_guard<std::mutex> lock(mutex_);
-        if (stopping_) {
-            ::close(client);
-            break;
-        }
+        connections_.joinFinished();
         auto connection = std::make_unique<Connection>(client, phone_);
         Connection* raw = connection.get();
-        auto done = std::make_shared<std::atomic<bool>>(false);
-        entries_.push_back(Entry{std::move(connection), std::thread([raw, done] {
-                                     raw->run();
-                                     *done = true;
-                                 }),
-                                 done});
+        connections_.start(std::move(connection), [raw] { raw->run(); });
     }
-}
-
-void Listener::reap(bool all) {
-    std::vector<Entry> finished;
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        auto split = std::partition(entries_.begin(), entries_.end(),
-                                    [all](const Entry& e) { return !all && !*e.done; });
-        std::move(split, entries_.end(), std::back_inserter(finished));
-        entries_.erase(split, entries_.end());
-    }
-    for (Entry& e : finished) e.thread.join();
 }
 
 void Listener::stop() {
@@ -99,11 +76,9 @@ void Listener::stop() {
     if (thread_.joinable()) thread_.join();
     if (fd_ >= 0) ::close(fd_);
     fd_ = -1;
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        for (Entry& e : entries_) e.connection->shutdown();
-    }
-    reap(true);
+    // The accept loop has ended: no connection is added any more.
+    connections_.forEach([](std::unique_ptr<Connection>& c) { c->shutdown(); });
+    connections_.joinAll();
 }
 
 bool registerWithServer(int serverPort, int port) {

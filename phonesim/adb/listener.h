@@ -4,10 +4,10 @@
 
 #include <atomic>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <thread>
-#include <vector>
+
+#include "thread_list.h"
 
 namespace phonesim {
 class Phone;
@@ -32,21 +32,13 @@ public:
     void stop();
 
 private:
-    struct Entry {
-        std::unique_ptr<Connection> connection;
-        std::thread thread;
-        std::shared_ptr<std::atomic<bool>> done;
-    };
-
     void acceptLoop();
-    void reap(bool all);
 
     Phone& phone_;
     int fd_ = -1;
     std::thread thread_;
     std::atomic<bool> stopping_{false};
-    std::mutex mutex_;  // entries_
-    std::vector<Entry> entries_;
+    ThreadList<std::unique_ptr<Connection>> connections_;
 };
 
 // Tells the adb server on serverPort that an emulator listens on port (what an
