@@ -160,7 +160,10 @@ bool ContentStore::save(Category category) {
     return false;
 }
 
-bool ContentStore::persist(Category category) {
+bool ContentStore::persist(Category category, cJSON* added) {
+    // After an append the header's counters may lag behind the records; loading
+    // takes them up to the records again.
+    if (added && appendJsonl(storeFile(dir_, category), added)) return true;
     if (save(category)) return true;
     std::string error;
     loadCategory(category, error);
@@ -171,7 +174,7 @@ int64_t ContentStore::addContact(Contact contact) {
     contact.id = contactCounters_.nextId++;
     int64_t id = contact.id;
     contacts_.push_back(std::move(contact));
-    return persist(Category::Contacts) ? id : 0;
+    return persist(Category::Contacts, contactToJson(contacts_.back())) ? id : 0;
 }
 
 bool ContentStore::editContact(int64_t id, const std::function<bool(Contact&)>& edit) {
@@ -199,8 +202,9 @@ int64_t ContentStore::addMessage(Message message) {
     messageCounters_.nextThreadId = std::max(messageCounters_.nextThreadId, message.threadId + 1);
     message.id = messageCounters_.nextId++;
     int64_t id = message.id;
+    cJSON* added = messageToJson(message);
     messages_.insert(std::upper_bound(messages_.begin(), messages_.end(), message, messageOrder), std::move(message));
-    return persist(Category::Messages) ? id : 0;
+    return persist(Category::Messages, added) ? id : 0;
 }
 
 bool ContentStore::deleteThread(int64_t threadId) {
@@ -214,8 +218,9 @@ bool ContentStore::deleteThread(int64_t threadId) {
 int64_t ContentStore::addCall(Call call) {
     call.id = callCounters_.nextId++;
     int64_t id = call.id;
+    cJSON* added = callToJson(call);
     calls_.insert(std::upper_bound(calls_.begin(), calls_.end(), call, callOrder), std::move(call));
-    return persist(Category::Calls) ? id : 0;
+    return persist(Category::Calls, added) ? id : 0;
 }
 
 bool ContentStore::deleteCall(int64_t id) {
@@ -235,7 +240,7 @@ int64_t ContentStore::addMedia(MediaItem item) {
     item.id = mediaCounters_.nextId++;
     int64_t id = item.id;
     media_.push_back(std::move(item));
-    return persist(Category::Media) ? id : 0;
+    return persist(Category::Media, mediaToJson(media_.back())) ? id : 0;
 }
 
 bool ContentStore::removeMedia(const std::vector<int64_t>& ids) {

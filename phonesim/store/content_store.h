@@ -1,7 +1,8 @@
 // The phone's content on disk: one JSON-lines file per category under
-// <state>/store (contacts.jsonl, messages.jsonl, calls.jsonl, media.jsonl), each
-// rewritten through a temporary file on every change. The media files themselves
-// live in the shared storage tree; the store only registers them.
+// <state>/store (contacts.jsonl, messages.jsonl, calls.jsonl, media.jsonl). A new
+// record is added as one more line; any other change rewrites the file through a
+// temporary file. The media files themselves live in the shared storage tree;
+// the store only registers them.
 #pragma once
 
 #include <cstdint>
@@ -69,7 +70,9 @@ public:
 private:
     bool loadCategory(Category category, std::string& error);
     bool save(Category category);
-    bool persist(Category category);  // save, or read back on failure
+    // Writes a change through: added (deleted here) goes at the end of the file,
+    // else the file is rewritten. On failure the category is read back.
+    bool persist(Category category, cJSON* added = nullptr);
 
     std::filesystem::path dir_;
     Counters contactCounters_, messageCounters_, callCounters_, mediaCounters_;

@@ -1,7 +1,11 @@
 #include "store/jsonl.h"
 
 #include <cjson/cJSON.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <system_error>
 
 namespace phonesim {
@@ -82,6 +86,34 @@ bool readJsonl(const fs::path& file, const std::function<void(const cJSON*)>& on
         return false;
     }
     return true;
+}
+
+bool appendJsonl(const fs::path& file, cJSON* object) {
+    char* text = cJSON_PrintUnformatted(object);
+    cJSON_Delete(object);
+    if (!text) return false;
+    std::string line = std::string(text) + '\n';
+    cJSON_free(text);
+    int fd = ::open(file.c_str(), O_RDWR | O_APPEND | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) return false;
+    struct stat info {};
+    char last = 0;
+    bool ok = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0 &&
+              ::pread(fd, &last, 1, info.st_size - 1) == 1;
+    // A line that an earlier run left unfinished must not swallow this one.
+    if (ok && last != '\n') line.insert(line.begin(), '\n');
+    for (size_t done = 0; ok && done < line.size();) {
+        ssize_t n = ::write(fd, line.data() + done, line.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) ok = false;
+        else done += static_cast<size_t>(n);
+    }
+    if (!ok && S_ISREG(info.st_mode)) {
+        // Nothing of a line that did not go in whole stays (should the cut fail, readers skip the broken line).
+        [[maybe_unused]] int cut = ::ftruncate(fd, info.st_size);
+    }
+    ::close(fd);
+    return ok;
 }
 
 bool writeFileAtomic(const fs::path& file, const std::string& bytes) {

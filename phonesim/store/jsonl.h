@@ -37,6 +37,10 @@ private:
 bool readJsonl(const std::filesystem::path& file, const std::function<void(const cJSON*)>& onHeader,
                const std::function<void(const cJSON*)>& onRecord, std::string& error);
 
+// Adds the object (and deletes it) as the last line of a file JsonlWriter made.
+// False, with the file as it was, when the file is missing or empty or the write fails.
+bool appendJsonl(const std::filesystem::path& file, cJSON* object);
+
 // Writes bytes to a file the same way (beside, then renamed over it).
 bool writeFileAtomic(const std::filesystem::path& file, const std::string& bytes);
 

@@ -2,8 +2,10 @@
 // fails, tolerant of lines it cannot read) and the sample phones it starts with
 // (the same bytes on every run, the variety the other tests rely on).
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
+#include <csignal>
 #include <set>
 
 #include "dataset/dataset.h"
@@ -24,13 +26,43 @@ Contact named(const std::string& name) {
     return c;
 }
 
+// Files of this process may grow only this far, as on a full disk: a write
+// past the limit fails (SIGXFSZ ignored meanwhile).
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) : oldSignal_(std::signal(SIGXFSZ, SIG_IGN)) {
+        ::getrlimit(RLIMIT_FSIZE, &old_);
+        const rlimit limit{bytes, old_.rlim_max};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit() {
+        ::setrlimit(RLIMIT_FSIZE, &old_);
+        std::signal(SIGXFSZ, oldSignal_);
+    }
+
+private:
+    void (*oldSignal_)(int);
+    rlimit old_{};
+};
+
 TEST(Store, AFailedWriteIsUndoneAndReported) {
     mobreltest::TempDir dir;
     ContentStore store(dir.path());
     ASSERT_GT(store.addContact(named("Kept")), 0);
-    fs::create_directory(dir.path() / ".contacts.jsonl.part");  // the temporary file cannot be made
-    EXPECT_EQ(store.addContact(named("Lost")), 0);
+    const fs::path file = dir.path() / "contacts.jsonl";
+    const std::string before = readFile(file);
+    {
+        FileSizeLimit full(before.size() + 5);  // room for a few bytes of the next line only
+        EXPECT_EQ(store.addContact(named("Lost")), 0);
+    }
+    EXPECT_EQ(readFile(file), before) << "part of a line that did not go in stayed";
     ASSERT_EQ(store.contacts().size(), 1u);
+    fs::create_directory(dir.path() / ".contacts.jsonl.part");  // the temporary file cannot be made
+    EXPECT_FALSE(store.editContact(1, [](Contact& c) {
+        c.fields[kName] = "Edit lost";
+        return true;
+    }));
+    EXPECT_EQ(store.contacts()[0].fields[kName], "Kept");
     fs::remove(dir.path() / ".contacts.jsonl.part");
     EXPECT_EQ(store.addContact(named("Later \"Ü\"")), 2);
     EXPECT_TRUE(store.editContact(1, [](Contact& c) {
@@ -84,7 +116,8 @@ TEST(Store, UnreadableLinesAreSkipped) {
                                                       "{\"id\":3,\"number\":\"123\",\"date\":5,\"type\":2,\"duration\":9}\n"
                                                       "not json at all\n"
                                                       "{\"number\":\"no id\"}\n"
-                                                      "{\"id\":4,\"number\":\"456\",\"date\":\"soon\",\"type\":1}\n");
+                                                      "{\"id\":4,\"number\":\"456\",\"date\":\"soon\",\"type\":1}\n"
+                                                      "{\"id\":5,\"num");  // a run that ended mid-write
     ContentStore store(dir.path());
     std::string error;
     ASSERT_TRUE(store.load(error)) << error;
@@ -93,6 +126,9 @@ TEST(Store, UnreadableLinesAreSkipped) {
     EXPECT_EQ(store.calls()[0].duration, 9);
     EXPECT_EQ(store.calls()[1].date, 0);
     EXPECT_EQ(store.addCall(Call{}), 10);
+    ContentStore reread(dir.path());
+    ASSERT_TRUE(reread.load(error)) << error;
+    EXPECT_EQ(reread.calls().size(), 3u) << "the added call went into the unfinished line";
 }
 
 // Relative path -> (bytes, modification time) of every file below dir. The
