@@ -6,12 +6,21 @@ namespace phonesim {
 
 namespace {
 
-std::map<std::string, std::string> commonProperties() {
-    return {
+// A profile: the properties every phone has, with the three that tell the kinds apart.
+Profile makeProfile(const char* name, const char* features, const char* release, const char* model,
+                    const char* build) {
+    Profile p;
+    p.name = name;
+    p.features = features;
+    p.properties = {
         {"ro.product.manufacturer", "Quenlo"},
         {"ro.product.brand", "quenlo"},
         {"ro.serialno", "QSIM0000554"},
+        {"ro.build.version.release", release},
+        {"ro.product.model", model},
+        {"ro.build.PDA", build},
     };
+    return p;
 }
 
 }  // namespace
@@ -31,35 +40,20 @@ bool Profile::hasFeature(const std::string& feature) const {
 }
 
 Profile modernProfile() {
-    Profile p;
-    p.name = "modern";
-    p.features = "shell_v2,cmd,stat_v2,ls_v2,fixed_push_mkdir";
-    p.properties = commonProperties();
-    p.properties["ro.build.version.release"] = "10";
-    p.properties["ro.product.model"] = "SimPhone 10";
-    p.properties["ro.build.PDA"] = "SIM10.QP1A.190711";
-    return p;
+    return makeProfile("modern", "shell_v2,cmd,stat_v2,ls_v2,fixed_push_mkdir", "10", "SimPhone 10",
+                       "SIM10.QP1A.190711");
 }
 
 Profile legacyProfile() {
-    Profile p;
-    p.name = "legacy";
-    p.features = "";
-    p.properties = commonProperties();
-    p.properties["ro.build.version.release"] = "4.3";
-    p.properties["ro.product.model"] = "SimPhone Classic";
-    p.properties["ro.build.PDA"] = "SIM43.JSS15J";
-    return p;
+    return makeProfile("legacy", "", "4.3", "SimPhone Classic", "SIM43.JSS15J");
 }
 
 bool profileByName(const std::string& name, Profile& out) {
-    if (name == "modern") {
-        out = modernProfile();
-        return true;
-    }
-    if (name == "legacy") {
-        out = legacyProfile();
-        return true;
+    for (Profile profile : {modernProfile(), legacyProfile()}) {
+        if (profile.name == name) {
+            out = std::move(profile);
+            return true;
+        }
     }
     return false;
 }
