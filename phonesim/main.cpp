@@ -43,17 +43,14 @@ struct Options {
     int parentPid = 0;  // > 0: stop when that process is gone (tests pass their own PID)
 };
 
-bool parsePort(const std::string& text, int& out) {
-    if (text.empty() || text.size() > 5 || text.find_first_not_of("0123456789") != std::string::npos) return false;
-    out = std::atoi(text.c_str());
-    return out > 0 && out < 65536;
-}
-
-bool parsePid(const std::string& text, int& out) {
+// Decimal digits only (at most nine) giving a number from low to high.
+bool parseNumber(const std::string& text, int low, int high, int& out) {
     if (text.empty() || text.size() > 9 || text.find_first_not_of("0123456789") != std::string::npos) return false;
     out = std::atoi(text.c_str());
-    return out > 0;
+    return out >= low && out <= high;
 }
+
+bool parsePort(const std::string& text, int& out) { return parseNumber(text, 1, 65535, out); }
 
 bool parsePair(const std::string& text, std::vector<std::pair<std::string, std::string>>& out) {
     size_t eq = text.find('=');
@@ -87,7 +84,7 @@ bool parseOptions(int argc, char** argv, Options& o, std::string& error) {
         } else if (arg == "--fault") {
             ok = parsePair(value, o.faults);
         } else if (arg == "--parent-pid") {
-            ok = parsePid(value, o.parentPid);
+            ok = parseNumber(value, 1, 999999999, o.parentPid);
         } else {
             error = "unknown option " + arg;
             return false;
@@ -112,9 +109,8 @@ bool applyFault(Faults& faults, const std::string& key, const std::string& value
         if (value == "true" || value == "1") replacement = cJSON_CreateTrue();
         if (value == "false" || value == "0") replacement = cJSON_CreateFalse();
     } else if (cJSON_IsNumber(item)) {
-        if (!value.empty() && value.size() < 9 && value.find_first_not_of("0123456789") == std::string::npos) {
-            replacement = cJSON_CreateNumber(std::atoi(value.c_str()));
-        }
+        int number = 0;
+        if (parseNumber(value, 0, 99999999, number)) replacement = cJSON_CreateNumber(number);
     } else {
         replacement = cJSON_CreateString(value.c_str());
     }
