@@ -1,6 +1,7 @@
 // Which service answers which OPEN request, per profile.
 #include <cstdlib>
 
+#include "companion/protocol.h"
 #include "phone.h"
 #include "service.h"
 #include "shell_service.h"
@@ -79,14 +80,7 @@ std::unique_ptr<Service> openService(const std::string& request, Phone& phone, S
         return std::make_unique<ShellService>(phone, command, ShellMode::Raw);
     }
     if (startsWith(request, "abb_exec:")) {
-        std::vector<std::string> words;
-        std::string rest = request.substr(9);
-        for (size_t pos = 0; pos <= rest.size();) {
-            size_t end = rest.find('\0', pos);
-            if (end == std::string::npos) end = rest.size();
-            words.push_back(rest.substr(pos, end - pos));
-            pos = end + 1;
-        }
+        std::vector<std::string> words = splitText(request.substr(9), '\0');
         if (auto install = openInstall(words, phone)) return install;
         std::string command = "cmd";
         for (const std::string& w : words) command += " " + singleQuote(w);
