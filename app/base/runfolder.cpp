@@ -1,0 +1,42 @@
+#include "base/runfolder.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include "base/settings.h"
+
+namespace {
+
+// The device name as one safe path component and settings key.
+QString folderSafe(const QString& name) {
+    QString safe;
+    safe.reserve(name.size());
+    for (const QChar c : name) {
+        if (c.unicode() < 0x20 || c.unicode() == 0x7f) continue;
+        safe += (c == '/' || c == '\\') ? QChar('_') : c;
+    }
+    return safe;
+}
+
+}  // namespace
+
+QString deviceName(const QString& brand, const QString& model) {
+    QString shortModel = model;
+    if (!brand.isEmpty()) shortModel.remove(brand, Qt::CaseSensitive);
+    return brand + ' ' + shortModel;
+}
+
+RunFolder createOutputFolder(const QString& brand, const QString& model, const QDateTime& when) {
+    const QString output = QString(folderSetting(kSavePathKey)).replace('\\', '/');
+    const QString device = folderSafe(deviceName(brand, model));
+    const QString time = when.toString("MM-dd-yyyy-HH-mm-ss");
+    const QString folderName = device + '-' + time;
+
+    QDir(output).mkdir(folderName);
+    RunFolder run;
+    run.folder = output + '/' + folderName;
+    QDir().mkpath(run.folder);
+    run.name = time + '-' + device;
+    run.created = QFileInfo(run.folder).isDir();
+    return run;
+}

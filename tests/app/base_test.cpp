@@ -1,0 +1,320 @@
+// Formatters, the interface scale, folder settings, the backup list file, run
+// folders and the private temporary folder, in a private HOME and XDG tree.
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <ctime>
+#include <limits>
+#include <thread>
+#include <vector>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "base/formatters.h"
+#include "base/paths.h"
+#include "base/runfolder.h"
+#include "base/settings.h"
+#include "base/uiscale.h"
+
+namespace {
+
+QString g_root;  // the private tree every environment variable points into
+
+bool makeFolder(const QString& path, int mode) {
+    return QDir().mkpath(path) && chmod(QFile::encodeName(path).constData(), mode) == 0;
+}
+
+// Points HOME at a fresh folder holding the given sub-folders.
+QString freshHome(const QString& name, const QStringList& folders) {
+    const QString home = g_root + "/homes/" + name;
+    QDir().mkpath(home);
+    for (const QString& folder : folders) QDir().mkpath(home + "/" + folder);
+    qputenv("HOME", QFile::encodeName(home));
+    return home;
+}
+
+}  // namespace
+
+class BaseTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void formatters_data();
+    void formatters();
+    void formattersFromManyThreads();
+    void scale_data();
+    void scale();
+    void defaultOutputFolder_data();
+    void defaultOutputFolder();
+    void storedFolders_data();
+    void storedFolders();
+    void backupListFileLocation();
+    void runFolder_data();
+    void runFolder();
+    void runFolderNotCreated();
+    void temporaryFolders();
+    void privateFolderRefusesForeignNames_data();
+    void privateFolderRefusesForeignNames();
+};
+
+void BaseTest::formatters_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<qint64>("value");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("size 0") << "size" << qint64(0) << "0 Bytes";
+    QTest::newRow("size negative") << "size" << qint64(-5) << "-5 Bytes";
+    QTest::newRow("size 1000 stays bytes") << "size" << qint64(1000) << "1000 Bytes";
+    QTest::newRow("size 1001") << "size" << qint64(1001) << "1.00 KB";
+    QTest::newRow("size 1e6 stays KB") << "size" << qint64(1000000) << "1000.00 KB";
+    QTest::newRow("size 1.5e6") << "size" << qint64(1500000) << "1.50 M";
+    QTest::newRow("size M from whole KB") << "size" << qint64(1005500) << "1.00 M";
+    QTest::newRow("size 1e9 stays M") << "size" << qint64(1000000000) << "1000.00 M";
+    QTest::newRow("size 1e9+1") << "size" << qint64(1000000001) << "1.00 G";
+    QTest::newRow("size G from whole MB") << "size" << qint64(1005500000) << "1.00 G";
+    QTest::newRow("duration 0") << "duration" << qint64(0) << "00:00:00";
+    QTest::newRow("duration 3725") << "duration" << qint64(3725) << "01:02:05";
+    QTest::newRow("duration not wrapped") << "duration" << qint64(90000) << "25:00:00";
+    QTest::newRow("duration huge") << "duration" << qint64(-1) << "5124095576030431:00:15";
+    QTest::newRow("play 0") << "play" << qint64(0) << "00:00";
+    QTest::newRow("play 59") << "play" << qint64(59) << "00:59";
+    QTest::newRow("play 3600") << "play" << qint64(3600) << "01:00:00";
+    QTest::newRow("play 3725") << "play" << qint64(3725) << "01:02:05";
+    QTest::newRow("time epoch") << "time" << qint64(0) << "1970-01-01 00:00:00";
+    QTest::newRow("time 2024") << "time" << qint64(1709647629) << "2024-03-05 14:07:09";
+    QTest::newRow("time before 1970") << "time" << qint64(-1) << "1969-12-31 23:59:59";
+    QTest::newRow("time out of range") << "time" << std::numeric_limits<qint64>::max() << "";
+}
+
+// "duration" and "play" take the value as unsigned seconds (-1 is the largest).
+void BaseTest::formatters() {
+    QFETCH(QString, kind);
+    QFETCH(qint64, value);
+    QFETCH(QString, text);
+    const QString result = kind == "size"       ? formatSize(value)
+                           : kind == "duration" ? formatDuration(quint64(value))
+                           : kind == "play"     ? formatPlayTime(quint64(value))
+                                                : formatTimestamp(value);
+    QCOMPARE(result, text);
+}
+
+void BaseTest::formattersFromManyThreads() {
+    const auto line = [](qint64 i) {
+        return formatSize(i * 7919) + formatDuration(quint64(i)) + formatPlayTime(quint64(i)) +
+               formatTimestamp(i * 86399);
+    };
+    constexpr int kCount = 20000;
+    QStringList expected;
+    for (int i = 0; i < kCount; ++i) expected << line(i);
+    std::vector<int> mismatches(4, 0);
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t) {
+        threads.emplace_back([&, t] {
+            for (int i = 0; i < kCount; ++i) mismatches[t] += line(i) != expected[i];
+        });
+    }
+    for (std::thread& thread : threads) thread.join();
+    QCOMPARE(mismatches, std::vector<int>(4, 0));
+}
+
+void BaseTest::scale_data() {
+    QTest::addColumn<double>("dpiX");
+    QTest::addColumn<double>("dpiY");
+    QTest::addColumn<int>("width");   // scaled(1024)
+    QTest::addColumn<int>("height");  // scaled(640)
+    QTest::newRow("96") << 96.0 << 96.0 << 1024 << 640;
+    QTest::newRow("below 96 stays 1") << 72.0 << 72.0 << 1024 << 640;
+    QTest::newRow("no DPI") << 0.0 << 0.0 << 1024 << 640;
+    QTest::newRow("144") << 144.0 << 144.0 << 1536 << 960;
+    QTest::newRow("smaller axis wins") << 144.0 << 120.0 << 1280 << 800;
+    QTest::newRow("240 stops at 1.8, truncated") << 240.0 << 240.0 << 1843 << 1152;
+}
+
+void BaseTest::scale() {
+    QFETCH(double, dpiX);
+    QFETCH(double, dpiY);
+    QFETCH(int, width);
+    QFETCH(int, height);
+    setUiScale(scaleForDpi(dpiX, dpiY));
+    const QSize size(scaled(1024), scaled(640));
+    setUiScale(1.0f);
+    QCOMPARE(size, QSize(width, height));
+}
+
+void BaseTest::defaultOutputFolder_data() {
+    QTest::addColumn<QStringList>("existing");
+    QTest::addColumn<QString>("userDirs");  // XDG_DOCUMENTS_DIR of user-dirs.dirs
+    QTest::addColumn<QString>("documents");
+    QTest::newRow("nothing: Documents is created") << QStringList() << "" << "Documents";
+    QTest::newRow("My Documents") << QStringList{"My Documents"} << "" << "My Documents";
+    QTest::newRow("Documents first") << QStringList{"My Documents", "Documents"} << ""
+                                     << "Documents";
+    QTest::newRow("XDG documents folder") << QStringList{"Dokumente", "Documents"}
+                                          << "$HOME/Dokumente" << "Dokumente";
+    QTest::newRow("missing XDG folder falls back") << QStringList{"Documents"} << "$HOME/Gone"
+                                                   << "Documents";
+}
+
+void BaseTest::defaultOutputFolder() {
+    QFETCH(QStringList, existing);
+    QFETCH(QString, userDirs);
+    QFETCH(QString, documents);
+    const QString home = freshHome(QTest::currentDataTag(), existing);
+    const QString userDirsFile = g_root + "/config/user-dirs.dirs";
+    if (!userDirs.isEmpty()) {
+        QVERIFY(QDir().mkpath(g_root + "/config"));
+        QFile file(userDirsFile);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("XDG_DOCUMENTS_DIR=\"" + userDirs.toUtf8() + "\"\n");
+    }
+    const QString folder = folderSetting(kSavePathKey);
+    QFile::remove(userDirsFile);
+    QCOMPARE(folder, home + "/" + documents + "/Tolvane/Mobrel");
+    QVERIFY(QFileInfo(folder).isDir());
+}
+
+void BaseTest::storedFolders_data() {
+    QTest::addColumn<QString>("key");
+    QTest::newRow("SavePath") << QString(kSavePathKey);
+    QTest::newRow("openfile") << QString(kOpenFileKey);
+}
+
+// A stored folder is returned while it exists; once removed the default takes
+// its place, and the stale value stays in the store.
+void BaseTest::storedFolders() {
+    QFETCH(QString, key);
+    const QString home = freshHome("stored-" + key, {"Documents"});
+    const QString picked = home + "/picked folder";
+    QVERIFY(QDir().mkpath(picked));
+    setFolderSetting(key, picked);
+    QCOMPARE(folderSetting(key), picked);
+
+    QVERIFY(QDir(picked).removeRecursively());
+    QCOMPARE(folderSetting(key), home + "/Documents/Tolvane/Mobrel");
+    const QSettings store(g_root + "/config/Tolvane/Mobrel.conf", QSettings::IniFormat);
+    QCOMPARE(store.value(key).toString(), picked);
+}
+
+void BaseTest::backupListFileLocation() {
+    const QString home = freshHome("list", {});
+    QCOMPARE(backupListFile(), g_root + "/config/Tolvane/config/mobrellist.ini");
+    QVERIFY(QFileInfo(g_root + "/config/Tolvane/config").isDir());
+
+    // Without a usable XDG_CONFIG_HOME the file lives under ~/.config.
+    const QByteArray config = qgetenv("XDG_CONFIG_HOME");
+    for (const QByteArray& value : {QByteArray(), QByteArray("relative/config")}) {
+        qputenv("XDG_CONFIG_HOME", value);
+        const QString file = backupListFile();
+        qputenv("XDG_CONFIG_HOME", config);
+        QCOMPARE(file, home + "/.config/Tolvane/config/mobrellist.ini");
+    }
+}
+
+void BaseTest::runFolder_data() {
+    QTest::addColumn<QString>("brand");
+    QTest::addColumn<QString>("model");
+    QTest::addColumn<QString>("device");  // the device part of both names
+    QTest::newRow("brand removed from model") << "samsung" << "samsung SM-G900F"
+                                              << "samsung  SM-G900F";
+    QTest::newRow("brand not in model") << "HTC" << "One" << "HTC One";
+    QTest::newRow("every occurrence") << "LG" << "LGxLG" << "LG x";
+    QTest::newRow("case-sensitive") << "htc" << "HTC One" << "htc HTC One";
+    QTest::newRow("control characters") << "Moto\t" << "G\r5\n\x01" << "Moto G5";
+    QTest::newRow("separators stay inside") << "x" << "../..\\evil" << "x .._.._evil";
+}
+
+void BaseTest::runFolder() {
+    QFETCH(QString, brand);
+    QFETCH(QString, model);
+    QFETCH(QString, device);
+    const QString output = g_root + "/output";
+    QVERIFY(QDir().mkpath(output));
+    setFolderSetting(kSavePathKey, output);
+
+    const RunFolder run =
+        createOutputFolder(brand, model, QDateTime(QDate(2024, 3, 5), QTime(14, 7, 9)));
+    QCOMPARE(run.folder, output + "/" + device + "-03-05-2024-14-07-09");
+    QCOMPARE(run.name, "03-05-2024-14-07-09-" + device);
+    QVERIFY(run.created);
+    QVERIFY(QFileInfo(run.folder).isDir());
+    QCOMPARE(QFileInfo(run.folder).absolutePath(), output);
+}
+
+// A folder that cannot be made is reported, not passed on as made.
+void BaseTest::runFolderNotCreated() {
+    const QString output = g_root + "/blocked output";
+    QVERIFY(QDir().mkpath(output));
+    QVERIFY(QFile(output + "/HTC One-03-05-2024-14-07-09").open(QIODevice::WriteOnly));
+    setFolderSetting(kSavePathKey, output);
+    const RunFolder run =
+        createOutputFolder("HTC", "One", QDateTime(QDate(2024, 3, 5), QTime(14, 7, 9)));
+    QCOMPARE(run.folder, output + "/HTC One-03-05-2024-14-07-09");
+    QVERIFY(!run.created);
+}
+
+void BaseTest::temporaryFolders() {
+    const QString runtime = g_root + "/runtime/";
+    QCOMPARE(privateTempFolder(), runtime);
+    QCOMPARE(mobrelTempFolder(), runtime + "Tolvane/mobrel/");
+    QVERIFY(QFileInfo(runtime + "Tolvane/mobrel").isDir());
+    // The library empties its work folder; the GUI only makes sure it exists.
+    QFile keep(runtime + "Tolvane/mobrel/thumb.jpg");
+    QVERIFY(keep.open(QIODevice::WriteOnly));
+    keep.close();
+    mobrelTempFolder();
+    QVERIFY(keep.exists());
+}
+
+void BaseTest::privateFolderRefusesForeignNames_data() {
+    QTest::addColumn<QString>("taken");  // what already holds the name mobrel-<uid>
+    QTest::addColumn<bool>("reused");
+    QTest::newRow("nothing") << "" << true;
+    QTest::newRow("our private folder") << "private" << true;
+    QTest::newRow("open folder") << "open" << false;
+    QTest::newRow("symlink to a private folder") << "link" << false;
+    QTest::newRow("file") << "file" << false;
+}
+
+void BaseTest::privateFolderRefusesForeignNames() {
+    QFETCH(QString, taken);
+    QFETCH(bool, reused);
+    const QString parent = g_root + "/tmp-" + QTest::currentDataTag();
+    QVERIFY(QDir().mkpath(parent));
+    const QString name = parent + "/mobrel-" + QString::number(geteuid());
+    if (taken == "private") QVERIFY(makeFolder(name, 0700));
+    if (taken == "open") QVERIFY(makeFolder(name, 0755));
+    if (taken == "link") {
+        QVERIFY(makeFolder(parent + "/elsewhere", 0700));
+        QVERIFY(QFile::link(parent + "/elsewhere", name));
+    }
+    if (taken == "file") QVERIFY(QFile(name).open(QIODevice::WriteOnly));
+
+    const QString folder = privateFolderIn(parent);
+    QVERIFY(isPrivateFolder(folder));
+    QCOMPARE(folder == name + "/", reused);
+    if (!reused) QVERIFY(folder.startsWith(name + "-"));
+    QCOMPARE(privateFolderIn(parent) == folder, reused);
+}
+
+int main(int argc, char** argv) {
+    QTemporaryDir root;
+    if (!root.isValid()) return 1;
+    g_root = root.path();
+    makeFolder(g_root + "/runtime", 0700);
+    qputenv("HOME", QFile::encodeName(g_root + "/homes/start"));
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(g_root + "/config"));
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(g_root + "/runtime"));
+    qputenv("XDG_DATA_HOME", QFile::encodeName(g_root + "/data"));
+    qputenv("XDG_CACHE_HOME", QFile::encodeName(g_root + "/cache"));
+    qputenv("TZ", "UTC");
+    tzset();
+    QCoreApplication app(argc, argv);
+    BaseTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "base_test.moc"
