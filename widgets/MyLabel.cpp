@@ -1,0 +1,3 @@
+#include "MyLabel.h"
+
+MyLabel::MyLabel(QWidget* parent) : QLabel(parent) {}
