@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(
     build-essential cmake ninja-build pkg-config git clang libclang-rt-14-dev
     qt6-base-dev qt6-svg-dev libcjson-dev libudev-dev
-    fonts-lato fonts-liberation
+    fonts-lato fonts-liberation chromium xvfb
     googletest libgtest-dev libgmock-dev
     adb python3 binutils procps iproute2
 )

@@ -1,0 +1,169 @@
+// The connection screen against phonesim behind a private adb server. Each
+// function needs its own phone and the library keeps its folders for the life
+// of the process, so CTest runs one function per process.
+#include <QApplication>
+#include <QSignalSpy>
+#include <QtTest>
+
+#include "CheckDeviceDetectedThread.h"
+#include "DeviceConnectedWidget.h"
+#include "DeviceManagerWidget.h"
+#include "DeviceManager_DeviceInfoWidget.h"
+#include "ReadyScanThread.h"
+#include "base/formatters.h"
+#include "gui_stall_meter.h"
+#include "info_lines.h"
+#include "library_e2e.h"
+#include "mobrelclient.h"
+#include "profile.h"
+
+using mobreltest::PhoneSim;
+
+namespace {
+
+constexpr int longWaitMs = 120000;
+
+// Starts the phone alone and the library once per process.
+bool startPhone(PhoneSim& sim, const mobreltest::SimOptions& options) {
+    static bool used = false;
+    if (used) qFatal("one phonesim per process: run one test function at a time");
+    used = true;
+    const auto alone = mobreltest::startAlone(sim, options);
+    if (!alone) qWarning("%s", alone.message());
+    if (alone) MobrelApi_Init();
+    return bool(alone);
+}
+
+template <typename W>
+void build(W& widget) {
+    widget.resize(1022, 530);
+    widget.layoutChildren();
+    widget.loadImages();
+    widget.setLanguageTexts();
+    widget.show();
+}
+
+bool shown(const QWidget& screen, const char* name) { return screen.findChild<QWidget*>(name)->isVisible(); }
+
+bool authorisationShown(const QWidget& screen) {
+    return shown(screen, "identifyPage") && shown(screen, "authoriseLabel") && !shown(screen, "usbDebugLabel");
+}
+
+}  // namespace
+
+class ConnectFlowTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void present();
+    void absent();
+    void unauthorized();
+    void handshakeRefused();
+};
+
+void ConnectFlowTest::present() {
+    PhoneSim sim;
+    QVERIFY(startPhone(sim, {.dataset = "small"}));
+    DeviceConnectedWidget screen(nullptr);
+    build(screen);
+    QSignalSpy ready(&screen, &DeviceConnectedWidget::deviceReady);
+    GuiStallMeter meter;
+    meter.start();
+    QVERIFY(waitUntil([&] { return ready.count() > 0; }, longWaitMs));
+    meter.stop();
+    QVERIFY(screen.isConnected());
+    qInfo("longest GUI stall while connecting: %lld ms", meter.longestStallMs());
+    QVERIFY(meter.longestStallMs() < 100);
+
+    // The facts the companion reports: the profile's properties and the modern
+    // phone's memory and storage figures (bytes).
+    const phonesim::Profile profile = phonesim::modernProfile();
+    DeviceManagerWidget browser(nullptr);
+    build(browser);
+    browser.showDeviceInfo();
+    auto prop = [&](const char* key) { return QString::fromStdString(profile.property(key)); };
+    QCOMPARE(shownValues(*browser.deviceInfoView()),
+             QStringList({prop("ro.product.brand"), prop("ro.product.model"), prop("ro.build.version.release"),
+                          prop("ro.serialno"), formatSize(1642323968),
+                          formatSize(31138512896) + " / " + formatSize(53687091200)}));
+
+    // Unplugged: the connect page; plugged in again: no new detection on this screen.
+    QVERIFY(sim.stopPhone());
+    QVERIFY(waitUntil([&] { return shown(screen, "connectPage"); }, 30000));
+    QSignalSpy detections(screen.findChild<CheckDeviceDetectedThread*>(), &QThread::started);
+    QVERIFY(sim.startPhone());
+    QVERIFY(sim.waitForState("device"));
+    waitUntil([] { return false; }, 3000);
+    QCOMPARE(detections.count(), 0);
+    QVERIFY(shown(screen, "connectPage"));
+}
+
+void ConnectFlowTest::absent() {
+    PhoneSim sim;
+    QVERIFY(startPhone(sim, {}));
+    QVERIFY(sim.stopPhone());
+    QVERIFY(sim.waitForState(""));
+    DeviceConnectedWidget screen(nullptr);
+    build(screen);
+    QSignalSpy detections(screen.findChild<CheckDeviceDetectedThread*>(), &QThread::started);
+    waitUntil([] { return false; }, 3000);  // six ticks
+    QCOMPARE(detections.count(), 0);
+    QVERIFY(shown(screen, "connectPage"));
+    QVERIFY(!shown(screen, "identifyPage") && !shown(screen, "connectingPage"));
+}
+
+void ConnectFlowTest::unauthorized() {
+    PhoneSim sim;
+    QVERIFY(startPhone(sim, mobreltest::listedAs("unauthorized")));
+    DeviceConnectedWidget screen(nullptr);
+    build(screen);
+    auto* detect = screen.findChild<CheckDeviceDetectedThread*>();
+    QSignalSpy bringUps(screen.findChild<ReadyScanThread*>(), &QThread::started);
+    // After each refused detection (the screen's own slot runs first): the
+    // authorisation text is up and the next detection already runs.
+    int refused = 0;
+    int refusedAndRepeated = 0;
+    connect(detect, &QThread::finished, this, [&] {
+        if (detect->result() != -2) return;
+        ++refused;
+        if (authorisationShown(screen) && detect->isRunning()) ++refusedAndRepeated;
+    });
+    QVERIFY(waitUntil([&] { return refused >= 3; }, longWaitMs));
+    QCOMPARE(refusedAndRepeated, refused);
+    QCOMPARE(bringUps.count(), 0);
+    QVERIFY(!screen.isConnected());
+}
+
+void ConnectFlowTest::handshakeRefused() {
+    phonesim::Faults faults;
+    faults.handshake = "close";
+    PhoneSim sim;
+    QVERIFY(startPhone(sim, {.faults = faults}));
+    DeviceConnectedWidget screen(nullptr);
+    build(screen);
+    auto* detect = screen.findChild<CheckDeviceDetectedThread*>();
+    auto* bringUp = screen.findChild<ReadyScanThread*>();
+    QSignalSpy ready(&screen, &DeviceConnectedWidget::deviceReady);
+    // After the failed bring-up: the identify page, with detection started at once.
+    int failed = 0;
+    bool identifyingAgain = false;
+    connect(bringUp, &QThread::finished, this, [&] {
+        if (bringUp->result() != -1 || failed++ > 0) return;
+        identifyingAgain = shown(screen, "identifyPage") && shown(screen, "usbDebugLabel") && detect->isRunning();
+    });
+    GuiStallMeter meter;
+    meter.start();
+    QVERIFY(waitUntil([&] { return failed > 0; }, longWaitMs));
+    QVERIFY(identifyingAgain);
+    QCOMPARE(ready.count(), 0);
+
+    // Once the companion answers, the retries end in a connection.
+    sim.setFaults(phonesim::Faults{});
+    QVERIFY(waitUntil([&] { return ready.count() > 0; }, longWaitMs));
+    meter.stop();
+    QVERIFY(screen.isConnected());
+    QVERIFY(meter.longestStallMs() < 100);
+}
+
+QTEST_MAIN(ConnectFlowTest)
+#include "connect_flow_test.moc"

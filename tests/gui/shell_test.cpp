@@ -1,0 +1,257 @@
+// The main window driven by the mouse: start placement and scale, the tool
+// bar's navigation and its enabled states, the backup screen without a phone,
+// the tools page's adb check and the close button.
+#include "MobrelBackupWidget.h"
+#include "MobrelDeviceWidget.h"
+#include "MobrelMainWidget.h"
+#include "MobrelRestoreWidget.h"
+#include "MobrelToolsBarWidget.h"
+#include "MobrelToolsWidget.h"
+#include "BackupItemWidget.h"
+#include "DeviceConnectedWidget.h"
+#include "MyLabel.h"
+#include "MyPushButton.h"
+#include "UpdateChecker.h"
+#include "appglobals.h"
+#include "base/uiscale.h"
+#include "gui_stall_meter.h"
+#include "placement.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <memory>
+
+namespace {
+
+void click(QWidget* widget) { QTest::mouseClick(widget, Qt::LeftButton); }
+
+void writeScript(const QString& path, const QByteArray& body) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("#!/bin/sh\n" + body);
+    file.close();
+    file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+
+}  // namespace
+
+class ShellTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void placementAndScale_data();
+    void placementAndScale();
+    void centring();
+    void navigation();
+    void navigationEnabled();
+    void backupWithoutPhone();
+    void toolsPageAdb_data();
+    void toolsPageAdb();
+    void closeButtonEndsProgram();
+
+private:
+    QWidget* visiblePage() const;
+
+    std::unique_ptr<MobrelMainWidget> window;
+    QTemporaryDir programFolder;
+};
+
+void ShellTest::initTestCase() {
+    window = std::make_unique<MobrelMainWidget>();
+    // The quiet update check must not reach the internet: a closed local port.
+    window->updateCheckerObject()->service().setServer(QUrl(QStringLiteral("http://127.0.0.1:1")));
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    QCOMPARE(mainWindow(), window.get());
+}
+
+void ShellTest::placementAndScale_data() {
+    QTest::addColumn<double>("dpi");
+    QTest::addColumn<QSize>("desktop");
+    QTest::addColumn<QSize>("windowSize");
+    QTest::addColumn<QPoint>("position");
+    QTest::newRow("full HD, not centred") << 96.0 << QSize(1920, 1080) << QSize(1024, 640)
+                                          << QPoint(260, 30);
+    QTest::newRow("smaller desktop") << 96.0 << QSize(800, 600) << QSize(1024, 640)
+                                     << QPoint(112, 20);
+    QTest::newRow("no desktop") << 96.0 << QSize(0, 0) << QSize(1024, 640) << QPoint(260, 30);
+    QTest::newRow("144 dpi") << 144.0 << QSize(3840, 2160) << QSize(1536, 960) << QPoint(260, 30);
+    QTest::newRow("240 dpi stops at 1.8") << 240.0 << QSize(1920, 1200) << QSize(1843, 1152)
+                                          << QPoint(38, 24);
+}
+
+void ShellTest::placementAndScale() {
+    QFETCH(double, dpi);
+    QFETCH(QSize, desktop);
+    const float saved = uiScale();
+    setUiScale(scaleForDpi(dpi, dpi));
+    const QSize size = mainWindowSize();
+    setUiScale(saved);
+    QTEST(size, "windowSize");
+    QTEST(startPosition(desktop, size), "position");
+}
+
+void ShellTest::centring() {
+    window->move(100, 50);
+    QWidget box;
+    box.resize(630, 250);
+    QCOMPARE(window->centerOnMainWindow(&box), QPoint(100 + 197, 50 + 195));
+    // Halves of odd negative differences truncate toward zero.
+    QCOMPARE(centeredTopLeft(QRect(0, 0, 100, 100), QSize(301, 303)), QPoint(-100, -101));
+}
+
+QWidget* ShellTest::visiblePage() const {
+    QWidget* shown = nullptr;
+    for (QWidget* page : {static_cast<QWidget*>(window->deviceWidget()),
+                          static_cast<QWidget*>(window->backupWidget()),
+                          static_cast<QWidget*>(window->restoreWidget()),
+                          static_cast<QWidget*>(window->toolsWidget())}) {
+        if (!page->isVisible()) continue;
+        if (shown) return nullptr;  // more than one
+        shown = page;
+    }
+    return shown;
+}
+
+void ShellTest::navigation() {
+    QCOMPARE(visiblePage(), window->deviceWidget());
+    QVERIFY(window->deviceWidget()->connectionScreen()->isVisible());
+    MobrelToolsBarWidget* bar = window->toolsBar();
+    const QList<QPair<int, QWidget*>> steps = {{1, window->backupWidget()},
+                                               {2, window->restoreWidget()},
+                                               {3, window->toolsWidget()},
+                                               {2, window->restoreWidget()},
+                                               {0, window->deviceWidget()}};
+    for (const auto& [button, page] : steps) {
+        click(bar->toolButton(button));
+        QCOMPARE(visiblePage(), page);
+    }
+    QVERIFY(window->deviceWidget()->connectionScreen()->isVisible());
+}
+
+void ShellTest::navigationEnabled() {
+    MobrelToolsBarWidget* bar = window->toolsBar();
+    window->setNavigationEnabled(false);
+    for (int i = 0; i < 4; ++i) {
+        QVERIFY(!bar->toolButton(i)->isButtonEnabled());
+        QVERIFY(bar->toolButton(i)->captionLabel()->styleSheet().contains("#888888"));
+    }
+    click(bar->toolButton(1));
+    QCOMPARE(visiblePage(), window->deviceWidget());
+
+    window->setNavigationEnabled(true);
+    bar->setToolButtonEnabled(false, 2);
+    bar->setToolButtonEnabled(false, 7);  // no such button: nothing happens
+    for (int i = 0; i < 4; ++i) QCOMPARE(bar->toolButton(i)->isButtonEnabled(), i != 2);
+    QVERIFY(bar->toolButton(0)->captionLabel()->styleSheet().contains("#333333"));
+    click(bar->toolButton(2));
+    QCOMPARE(visiblePage(), window->deviceWidget());
+    bar->setToolButtonEnabled(true, 2);
+    click(bar->toolButton(2));
+    QCOMPARE(visiblePage(), window->restoreWidget());
+}
+
+void ShellTest::backupWithoutPhone() {
+    click(window->toolsBar()->toolButton(1));
+    MobrelBackupWidget* backup = window->backupWidget();
+    QCOMPARE(visiblePage(), backup);
+    QVERIFY(backup->findChild<QLabel*>("noPhonePicture")->isVisible());
+    for (int i = 0; i < 6; ++i) QVERIFY(!backup->categoryItem(i)->isVisible());
+    QVERIFY(!backup->actionButton()->isButtonEnabled());
+    QVERIFY(!backup->actionButton()->isEnabled());
+
+    // A phone's name is shown as it is, not read as markup.
+    backup->setSourceDevice(true, QStringLiteral("<b>Pixel</b>"));
+    QVERIFY(!backup->findChild<QLabel*>("noPhonePicture")->isVisible());
+    for (int i = 0; i < 6; ++i) QVERIFY(backup->categoryItem(i)->isVisible());
+    QVERIFY(backup->actionButton()->isButtonEnabled());
+    bool named = false;
+    for (const QLabel* label : backup->findChildren<QLabel*>()) {
+        if (label->text() == QStringLiteral("Source: <b>Pixel</b>")) {
+            named = label->isVisible() && label->textFormat() == Qt::PlainText;
+        }
+    }
+    QVERIFY(named);
+    backup->setSourceDevice(false, QString());
+    QVERIFY(!backup->actionButton()->isButtonEnabled());
+
+    click(window->toolsBar()->toolButton(2));
+    MobrelRestoreWidget* restore = window->restoreWidget();
+    QVERIFY(restore->findChild<QLabel*>("noPhonePicture")->isVisible());
+    QVERIFY(!restore->actionButton()->isButtonEnabled());
+}
+
+void ShellTest::toolsPageAdb_data() {
+    QTest::addColumn<QByteArray>("script");
+    QTest::addColumn<QString>("note");
+    QTest::newRow("version") << QByteArray("echo 'Android Debug Bridge version 9.8.7'\n"
+                                           "echo 'Version 31.0-test'\necho \"$1\" > args\n")
+                             << "Version 9.8.7 (31.0-test)";
+    QTest::newRow("failing") << QByteArray("exit 3\n")
+                             << "adb failed when asked for its version.";
+    QTest::newRow("endless answer") << QByteArray("exec yes 'Android Debug Bridge version 1'\n")
+                                    << "adb failed when asked for its version.";
+    QTest::newRow("no version") << QByteArray("echo '<b>hello</b>'\n")
+                                << "adb did not name its version.";
+}
+
+void ShellTest::toolsPageAdb() {
+    QFETCH(QByteArray, script);
+    QFETCH(QString, note);
+    setApplicationFolder(programFolder.path());
+    writeScript(programFolder.filePath("adb"), script);
+
+    click(window->toolsBar()->toolButton(3));
+    MobrelToolsWidget* tools = window->toolsWidget();
+    auto* button = tools->findChild<MyPushButton*>("adbButton");
+    auto* noteLabel = tools->findChild<QLabel*>("adbNote");
+    // The first showing of the page starts a check of its own: let it end.
+    QVERIFY(waitUntil([&] { return button->isButtonEnabled(); }, 15000));
+    click(button);
+    QVERIFY(waitUntil([&] { return button->isButtonEnabled(); }, 15000));
+    QCOMPARE(noteLabel->text(), note);
+    QCOMPARE(tools->findChild<QLabel*>("adbValue")->toolTip(), programFolder.filePath("adb"));
+    if (QTest::currentDataTag() == QByteArray("version")) {
+        // Asked with the one argument, from the program's folder.
+        QFile args(programFolder.filePath("args"));
+        QVERIFY(args.open(QIODevice::ReadOnly));
+        QCOMPARE(args.readAll(), QByteArray("version\n"));
+    }
+}
+
+void ShellTest::closeButtonEndsProgram() {
+    bool stoppedByGuard = false;
+    QTimer::singleShot(0, this, [this] { click(window->titleButton(2)); });
+    QTimer::singleShot(10000, this, [&stoppedByGuard] {
+        stoppedByGuard = true;
+        QApplication::exit(1);
+    });
+    QCOMPARE(QApplication::exec(), 0);
+    QVERIFY(!stoppedByGuard);
+    QVERIFY(!window->isVisible());
+}
+
+int main(int argc, char* argv[]) {
+    // The library and the settings write below HOME: keep them in a scratch folder.
+    QTemporaryDir home;
+    for (const char* name : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME",
+                             "XDG_DOCUMENTS_DIR", "XDG_RUNTIME_DIR"}) {
+        const QString folder = home.filePath(QLatin1String(name));
+        QDir().mkpath(folder);
+        QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        qputenv(name, folder.toLocal8Bit());
+    }
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    ShellTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "shell_test.moc"
