@@ -1,0 +1,563 @@
+// The run folder's files: golden bytes for fixed records, read back by our
+// readers and by an independent Python reader, walk rules, and hostile input.
+#include <QDirIterator>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <ctime>
+#include <deque>
+
+#include "datareaders.h"
+#include "exportfiles.h"
+
+namespace {
+
+const QString kTestDir = QStringLiteral(ARCHIVE_TEST_DIR);
+const QByteArray kDate = "2024-03-05 14:07:09";
+const qint64 kTime = 1709647629;  // kDate in UTC
+
+// Linked records as the library hands them out; the texts live here too.
+struct Records {
+    std::deque<QByteArray> texts;
+    std::deque<MobrelContact> contacts;
+    std::deque<MobrelSms> messages;
+    std::deque<MobrelSmsThread> threads;
+    std::deque<MobrelCallLog> calls;
+    std::deque<MobrelCallGroup> groups;
+
+    char* t(const QByteArray& s) { return texts.emplace_back(s).data(); }
+
+    MobrelContact* contact(MobrelContact* previous) {
+        MobrelContact* c = &contacts.emplace_back(MobrelContact{});
+        c->checkMark = 1;
+        if (previous) previous->next = c;
+        return c;
+    }
+    MobrelSms* message(MobrelSmsThread* thread, const char* person, const char* address,
+                       const QByteArray& body, const char* type, const char* read) {
+        MobrelSms* m = &messages.emplace_back(MobrelSms{});
+        m->id = t(QByteArray::number(100 + int(messages.size())));
+        m->person = person ? t(person) : nullptr;
+        m->address = t(address), m->body = t(body), m->date = t(kDate);
+        m->type = t(type), m->read = t(read), m->threadId = t("7");
+        m->checkMark = 1;
+        if (thread->lastMessage) thread->lastMessage->next = m;
+        else thread->firstMessage = m;
+        thread->lastMessage = m;
+        return m;
+    }
+    MobrelSmsThread* thread(MobrelSmsThread* previous) {
+        MobrelSmsThread* th = &threads.emplace_back(MobrelSmsThread{});
+        if (previous) previous->next = th;
+        return th;
+    }
+    MobrelCallLog* call(MobrelCallGroup* group, const char* number, const char* type,
+                        const char* duration) {
+        MobrelCallLog* e = &calls.emplace_back(MobrelCallLog{});
+        e->id = t(QByteArray::number(int(calls.size())));
+        e->number = t(number), e->date = t(kDate), e->type = t(type), e->duration = t(duration);
+        e->checkMark = 1;
+        e->group = group;
+        MobrelCallLog** slot = &group->firstEntry;
+        while (*slot) slot = &(*slot)->next;
+        *slot = e;
+        return e;
+    }
+    MobrelCallGroup* group(MobrelCallGroup* previous) {
+        MobrelCallGroup* g = &groups.emplace_back(MobrelCallGroup{});
+        if (previous) previous->next = g;
+        return g;
+    }
+};
+
+const QByteArray kLongBody = "a" + QByteArray("\xc3\xa9").repeated(850);  // 1701 bytes
+const QByteArray kLongAddress = "+49 170 1234567890123456789012345";
+
+// Three contacts, three conversations (the second without messages), three
+// call groups (the second empty).
+struct Fixture : Records {
+    MobrelContact* contactHead = nullptr;
+    MobrelSmsThread* threadHead = nullptr;
+    MobrelCallGroup* groupHead = nullptr;
+
+    Fixture() {
+        MobrelContact* ann = contactHead = contact(nullptr);
+        ann->contactId = t("11"), ann->name = t("Ann"), ann->mobilePhone = t("555-0100");
+        ann->homeEmail = t("ann@example.org"), ann->birthday = t("1990-04-01");
+        ann->note = t("says \"hi\", twice"), ann->organization = t("Acme");
+        MobrelContact* noteOnly = contact(ann);
+        noteOnly->contactId = t("12"), noteOnly->note = t("Only a note");
+        MobrelContact* zoe = contact(noteOnly);
+        zoe->contactId = t("13"), zoe->name = t("Zo\xc3\xab"), zoe->nameExtra = t("Lee");
+        zoe->extra14 = t("2020-01-01"), zoe->workEmail = t("z@example.org"), zoe->group = t("Work");
+
+        MobrelSmsThread* first = threadHead = thread(nullptr);
+        message(first, "Bob", "555", "Hello, \"you\"\nline two", "2", "1");
+        message(first, "", "555", kLongBody, "1", "0");
+        MobrelSmsThread* third = thread(thread(first));
+        message(third, nullptr, kLongAddress, "Gr\xc3\xbc\xc3\x9f" "e", "4", "1");
+
+        MobrelCallGroup* g1 = groupHead = group(nullptr);
+        g1->reserved1 = t("Jane"), g1->reserved2 = t("Doe ");
+        call(g1, "555", "1", "61");
+        call(g1, "555", "3", "0");
+        call(group(group(g1)), "777", "5", "3600");
+    }
+};
+
+std::optional<MediaItem> photo(qint32 id, const QByteArray& title, const QByteArray& path) {
+    MediaItem item;
+    item.id = id, item.title = title, item.path = path;
+    item.size = 1000 + id, item.modifiedTime = kTime, item.createdTime = 0, item.ticked = true;
+    return item;
+}
+
+// A catalogue whose copies are small files holding the item's id.
+MediaSource mediaSource(const QList<std::optional<MediaItem>>& items) {
+    MediaSource source;
+    source.count = int(items.size());
+    source.item = [items](int i) { return items[i]; };
+    source.copyTo = [](qint32 id, const QString& target) {
+        QFile file(target);
+        if (file.open(QIODevice::WriteOnly)) file.write(QByteArray::number(id));
+    };
+    return source;
+}
+
+const QList<std::optional<MediaItem>> kPhotos = {
+    photo(1, "IMG_1", "/sdcard/DCIM/IMG_1.jpg"), photo(2, "IMG_1", "/sdcard/DCIM/b/IMG_1.jpg"),
+    std::nullopt, photo(3, "IMG_1", "x.jpg"), photo(4, "", "/sdcard/DCIM/photo"),
+    photo(5, "../../x", "/sdcard/my.dir/photo")};
+
+MediaItem video() {
+    MediaItem item = *photo(20, "Trip", "/sdcard/Movies/Trip.mp4");
+    item.displayName = "Trip.mp4", item.duration = 3725, item.size = 1500000;
+    return item;
+}
+
+MediaItem music() {
+    MediaItem item = *photo(30, "Song", "/sdcard/Music/Song.mp3");
+    item.album = "Album", item.artist = "Artist \"AC\"", item.duration = 59;
+    return item;
+}
+
+QString runPython(const QStringList& args) {
+    QProcess python;
+    python.start(QStringLiteral("python3"), QStringList{kTestDir + "/read_datafile.py"} + args);
+    if (!python.waitForFinished(30000)) return QStringLiteral("python3 did not finish");
+    if (python.exitCode() != 0) return "FAILED " + QString::fromUtf8(python.readAllStandardError());
+    return QString::fromUtf8(python.readAllStandardOutput());
+}
+
+QList<QStringList> csvRows(const QString& path) {
+    QList<QStringList> rows;
+    const QJsonArray array = QJsonDocument::fromJson(runPython({"csv", path}).toUtf8()).array();
+    for (const QJsonValue& row : array) rows.append(row.toVariant().toStringList());
+    return rows;
+}
+
+QByteArray readAll(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
+}
+
+QStringList filesUnder(const QString& folder) {
+    QStringList files;
+    QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
+    while (it.hasNext()) files.append(QDir(folder).relativeFilePath(it.next()));
+    files.sort();
+    return files;
+}
+
+}  // namespace
+
+class ArchiveTest : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+    QString m_run;
+    WalkOptions m_options;
+    Fixture m_records;
+
+private slots:
+    void initTestCase() {
+        const QString tmpl = m_dir.filePath("template");
+        QDir().mkpath(tmpl + "/Script/js");
+        for (const char* name : {"/Script/js/app.js", "/index.html", "/favicon.ico",
+                                 "/Contacts.html", "/SMS.html", "/CallHistory.html"}) {
+            QFile file(tmpl + name);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(name);
+        }
+        m_options.templateFolder = tmpl;
+        m_run = m_dir.filePath("run");
+        QVERIFY(QDir().mkpath(m_run));
+
+        const Fixture& r = m_records;
+        QVERIFY(copyViewerTemplate(tmpl, m_run));
+        MobrelDeviceInfo device{};
+        qstrcpy(device.brand, "samsung");
+        qstrcpy(device.serial, "R58M\n12");
+        qstrcpy(device.model, "SM-G900F\r");
+        qstrcpy(device.androidVersion, "11");
+        QVERIFY(writeDeviceInfoJs(m_run, device, tmpl));
+        QVERIFY(writeProfileJs(m_run, {true, false, true, true, false, false}));
+        QVERIFY(writeContactsCsv(m_run, r.contactHead, m_options));
+        QVERIFY(writeContactsTxt(m_run, r.contactHead, m_options));
+        QVERIFY(writeContactsJs(m_run, r.contactHead, m_options));
+        QVERIFY(writeSmsCsv(m_run, r.threadHead, m_options));
+        QVERIFY(writeSmsTxt(m_run, r.threadHead, m_options));
+        QVERIFY(writeSmsJs(m_run, r.threadHead, m_options));
+        QVERIFY(writeCallHistoryCsv(m_run, r.groupHead, m_options));
+        QVERIFY(writeCallHistoryTxt(m_run, r.groupHead, m_options));
+        QVERIFY(writeCallHistoryJs(m_run, r.groupHead, m_options));
+        QVERIFY(writeMediaJs(m_run, MediaKind::Photos, mediaSource(kPhotos), m_options));
+        QVERIFY(writeMediaJs(m_run, MediaKind::Videos, mediaSource({video()}), m_options));
+        QVERIFY(writeMediaJs(m_run, MediaKind::Musics, mediaSource({music()}), m_options));
+        QVERIFY(writeBackupInfoJs(m_run, {3u, std::nullopt, 4u, 7u, std::nullopt, 2u}));
+    }
+
+    void goldenFiles_data() {
+        QTest::addColumn<QString>("path");
+        for (const char* name : {"Contacts", "SMS", "CallHistory"}) {
+            for (const char* ending : {".csv", ".txt"})
+                QTest::newRow(qPrintable(name + QString(ending))) << QString("%1/%1%2").arg(name, ending);
+        }
+        for (const char* name : {"Contacts", "SMS", "CallHistory", "Photos", "Videos", "Musics",
+                                 "Deviceinfo", "Profile", "Backupinfo"})
+            QTest::newRow(qPrintable(name + QString(".js"))) << QString("Script/assets/%1.js").arg(name);
+    }
+    void goldenFiles() {
+        QFETCH(QString, path);
+        QCOMPARE(readAll(m_run + "/" + path), readAll(kTestDir + "/golden/" + QFileInfo(path).fileName()));
+    }
+
+    void runFolderLayout() {
+        QCOMPARE(filesUnder(m_run),
+                 QStringList({"CallHistory/CallHistory.csv", "CallHistory/CallHistory.html",
+                              "CallHistory/CallHistory.txt", "Contacts/Contacts.csv",
+                              "Contacts/Contacts.html", "Contacts/Contacts.txt", "Musics/Song.mp3",
+                              "Photos/IMG_1(1).jpg",
+                              "Photos/IMG_1(2).jpg", "Photos/IMG_1.jpg", "Photos/_._.__x",
+                              "Photos/untitled", "SMS/SMS.csv", "SMS/SMS.html", "SMS/SMS.txt",
+                              "Script/assets/Backupinfo.js", "Script/assets/CallHistory.js",
+                              "Script/assets/Contacts.js", "Script/assets/Deviceinfo.js",
+                              "Script/assets/Musics.js", "Script/assets/Photos.js",
+                              "Script/assets/Profile.js", "Script/assets/SMS.js",
+                              "Script/assets/Videos.js", "Script/js/app.js", "Videos/Trip.mp4",
+                              "favicon.ico", "index.html"}));
+    }
+
+    void independentReader_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QStringList>("lines");
+        QTest::newRow("contacts") << "Contacts" << QStringList{
+            "1/FirstName=Ann", "1/Birthday=1990-04-01", "1/Note=says \"hi\", twice",
+            "2/Note=Only a note", "3/FirstName=Zo\u00eb", "3/LastName=Lee", "3/CreateDate=2020-01-01"};
+        QTest::newRow("sms") << "SMS" << QStringList{
+            "Group_1/1/SessionID=1", "Group_1/2/SessionID=2", "Group_1/2/Text=" + QString::fromUtf8(kLongBody),
+            "Group_2/1/Phone=" + QString(kLongAddress), "Group_2/1/flags=4", "Group_2/1/Type=0"};
+        QTest::newRow("calls") << "CallHistory" << QStringList{
+            "Group_1/1/Name=Doe Jane", "Group_1/2/CallStatus=3", "Group_2/1/Phone=777",
+            "Group_2/1/Duration=3600"};
+        QTest::newRow("photos") << "Photos" << QStringList{
+            "0/Filename=IMG_1", "1/Filename=IMG_1(1)", "2/Filename=IMG_1(2)", "2/Suffix=.jpg",
+            "3/Filename=untitled", "3/Suffix=", "4/Filename=_._.__x", "4/Title=../../x",
+            "0/Modiftime=2024-03-05 14:07:09", "0/Createtime=1970-01-01 00:00:00"};
+        QTest::newRow("videos") << "Videos" << QStringList{"0/Displayname=Trip.mp4",
+                                                          "0/Duration=01:02:05", "0/Filesize=1500000"};
+        QTest::newRow("musics") << "Musics" << QStringList{"0/Artist=Artist \"AC\"", "0/Duration=00:00:59"};
+        QTest::newRow("device") << "Deviceinfo" << QStringList{
+            "DeviceInfo/Device_Name=samsung", "DeviceInfo/Serial_Number=R58M12",
+            "DeviceInfo/Device_Type=SM-G900F", "DeviceInfo/Device_Version=11"};
+        QTest::newRow("profile") << "Profile" << QStringList{"1/SessionID=Contacts", "2/SessionID=CallHistory"};
+        QTest::newRow("backupinfo") << "Backupinfo" << QStringList{
+            "BackupInfo/Contacts=3", "BackupInfo/CallLogs=4", "BackupInfo/Photos=7", "BackupInfo/Musics=2"};
+    }
+    void independentReader() {
+        QFETCH(QString, kind);
+        QFETCH(QStringList, lines);
+        const QString output = runPython({kind, m_run + "/Script/assets/" + kind + ".js"});
+        QVERIFY2(!output.startsWith("FAILED"), qPrintable(output));
+        const QStringList got = output.split('\n');
+        for (const QString& line : lines) QVERIFY2(got.contains(line), qPrintable(line));
+    }
+
+    void csvByPython_data() {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QList<QStringList>>("rows");
+        const QString body1599 = QString::fromUtf8(kLongBody.left(1599));
+        QTest::newRow("contacts") << "Contacts/Contacts.csv" << QList<QStringList>{
+            {"Name", "Mobile Number", "Home Number", "Work Number", "Home Page", "Email", "Birthday",
+             "Note", "Organzation", "Department", "Create Date", "Home Address", "Work Address",
+             "Home Fax", " work Fax", "Work Email"},
+            {"Ann", "555-0100", "", "", "", "ann@example.org", "1990-04-01", "says \"hi\", twice",
+             "Acme", "", "", "", "", "", "", ""},
+            {"", "", "", "", "", "", "", "Only a note", "", "", "", "", "", "", "", ""},
+            {"Zo\u00ebLee", "", "", "", "", "", "", "", "", "", "2020-01-01", "", "", "", "",
+             "z@example.org"}};
+        QTest::newRow("sms") << "SMS/SMS.csv" << QList<QStringList>{
+            {"From", "Bob", "555", kDate, "Hello, \"you\"\nline two"},
+            {"To", "", "555", kDate, body1599},
+            {"Failed", "", QString(kLongAddress.left(30)), kDate, "Gr\u00fc\u00dfe"}};
+        QTest::newRow("calls") << "CallHistory/CallHistory.csv" << QList<QStringList>{
+            {"Name", "Phone", "Call Date", "Call Status", "Duration"},
+            {"Doe Jane", "555", kDate, "Call In", "61"},
+            {"Doe Jane", "555", kDate, "Unknown", "0"},
+            {"", "777", kDate, "", "3600"}};
+    }
+    void csvByPython() {
+        QFETCH(QString, path);
+        QFETCH(QList<QStringList>, rows);
+        QCOMPARE(csvRows(m_run + "/" + path), rows);
+    }
+
+    void readBack() {
+        ReadResult<ContactEntry> contacts = readContactsJs(m_run);
+        QVERIFY(contacts.ok());
+        QCOMPARE(contacts.entries.size(), 4);  // "Version" and three contacts
+        QVERIFY(contacts.entries[0].contactId.isEmpty());
+        const MobrelContact ann = contactRecord(contacts.entries[1]);
+        QCOMPARE(QByteArray(ann.name), QByteArray("Ann"));
+        QCOMPARE(QByteArray(ann.birthday), QByteArray("1990-04-01"));
+        QVERIFY(!ann.nameExtra && !ann.extra15 && !ann.next && ann.checkMark == 0);
+        QCOMPARE(contacts.entries[3].group, QByteArray("Work"));
+
+        ReadResult<SmsEntry> sms = readSmsJs(m_run);
+        QCOMPARE(sms.entries.size(), 4);  // Version's one child, then the three messages
+        QCOMPARE(sms.entries[2].body, kLongBody);
+        const MobrelSms sent = smsRecord(sms.entries[1]);  // flags "2", read "1"
+        const MobrelSms received = smsRecord(sms.entries[2]);  // flags "1", read "0"
+        QCOMPARE(QByteArray(sent.type) + sent.read + received.type + received.read, QByteArray("1100"));
+        QCOMPARE(QByteArray(sent.id), QByteArray("1"));
+        QCOMPARE(QByteArray(sent.threadId), QByteArray("7"));
+        QVERIFY(!smsRecord(sms.entries[0]).type);
+
+        ReadResult<CallEntry> calls = readCallHistoryJs(m_run);
+        QCOMPARE(calls.entries.size(), 4);
+        const MobrelCallLog last = callRecord(calls.entries[3]);
+        QCOMPARE(QByteArray(last.number) + last.type + last.duration, QByteArray("77753600"));
+
+        ReadResult<MediaEntry> photos = readMediaJs(m_run, MediaKind::Photos);
+        QCOMPARE(photos.entries.size(), 6);
+        QVERIFY(photos.rejected.isEmpty());
+        for (int i = 1; i < photos.entries.size(); ++i) {
+            const MediaEntry& e = photos.entries[i];
+            QCOMPARE(e.localPath, m_run + "/Photos/" + e.fileName);
+            QCOMPARE(readAll(e.localPath), e.sessionId);  // the copy of this very item
+        }
+        QCOMPARE(readBackupInfoJs(m_run).counts, (std::array<quint32, 6>{3, 0, 4, 7, 0, 2}));
+    }
+
+    void labels_data() {
+        QTest::addColumn<QByteArray>("type");
+        QTest::addColumn<QString>("direction");
+        QTest::addColumn<QString>("status");
+        QTest::newRow("1") << QByteArray("1") << "To" << "Call In";
+        QTest::newRow("2") << QByteArray("2") << "From" << "Call Out";
+        QTest::newRow("3") << QByteArray("3") << "To" << "Unknown";
+        QTest::newRow("4") << QByteArray("4") << "Failed" << "";
+        QTest::newRow("10") << QByteArray("10") << "From" << "";
+        QTest::newRow("empty") << QByteArray("") << "From" << "";
+        QTest::newRow("null") << QByteArray() << "From" << "";
+    }
+    void labels() {
+        QFETCH(QByteArray, type);
+        QFETCH(QString, direction);
+        QFETCH(QString, status);
+        const char* code = type.isNull() ? nullptr : type.constData();
+        QCOMPARE(QString(smsDirectionLabel(code)), direction);
+        QCOMPARE(QString(callStatusLabel(code)), status);
+    }
+
+    // An export writes only ticked records, counts as designed, numbers what
+    // it wrote, and a stop ends the walk.
+    void exportAndStop() {
+        Fixture r;
+        r.contactHead->next->checkMark = 0;
+        r.threadHead->firstMessage->next->checkMark = 0;   // a later message of a ticked conversation
+        r.threads.back().firstMessage->checkMark = 0;      // the third conversation is left out
+        int counted = 0;
+        WalkOptions options = m_options;
+        options.tickedOnly = true;
+        options.countOne = [&counted] { ++counted; };
+        QTemporaryDir run;
+        QVERIFY(writeContactsJs(run.path(), r.contactHead, options));
+        QCOMPARE(counted, 3);
+        ReadResult<ContactEntry> contacts = readContactsJs(run.path());
+        QCOMPARE(contacts.entries.size(), 3);
+        QCOMPARE(contacts.entries[2].contactId, QByteArray("13"));
+        counted = 0;
+        QVERIFY(writeSmsJs(run.path(), r.threadHead, options));
+        QCOMPARE(counted, 2);
+        QCOMPARE(readSmsJs(run.path()).entries.size(), 3);
+        QVERIFY(writeSmsCsv(run.path(), r.threadHead, options));
+        QCOMPARE(csvRows(run.filePath("SMS/SMS.csv")).size(), 2);
+
+        options.tickedOnly = false;
+        options.stopRequested = [&counted] { return counted > 0; };
+        QVERIFY(writeCallHistoryJs(run.path(), r.groupHead, options));
+        QCOMPARE(readCallHistoryJs(run.path()).entries.size(), 2);
+        QVERIFY(writeContactsCsv(run.path(), r.contactHead, options));  // stops before each contact
+        QCOMPARE(csvRows(run.filePath("Contacts/Contacts.csv")).size(), 1);
+    }
+
+    // Over-long lines are cut inside their values: a CSV line keeps its 16
+    // columns and its line end, a text block its closing empty line.
+    void longLinesKeepTheirShape() {
+        Records r;
+        MobrelContact* c = r.contact(nullptr);
+        const QByteArray value = QByteArray("ab\"").repeated(70);
+        for (char** field : {&c->name, &c->mobilePhone, &c->homePhone, &c->workPhone, &c->website,
+                             &c->homeEmail, &c->birthday, &c->note, &c->organization, &c->title,
+                             &c->extra14, &c->homeAddress, &c->workAddress, &c->homeFax,
+                             &c->workFax, &c->workEmail})
+            *field = r.t(value);
+        MobrelSmsThread* th = r.thread(nullptr);
+        r.message(th, "Bob", "555", QByteArray(1600, 'b'), "1", "1")->date = r.t(QByteArray(900, 'd'));
+        QTemporaryDir run;
+        QVERIFY(writeContactsCsv(run.path(), c, m_options));
+        QVERIFY(writeSmsTxt(run.path(), th, m_options));
+        const QByteArray csv = readAll(run.filePath("Contacts/Contacts.csv"));
+        const QByteArray line = csv.mid(csv.indexOf('\n') + 1);
+        QVERIFY(line.size() <= 2046 && line.endsWith("\"\n"));
+        const QList<QStringList> rows = csvRows(run.filePath("Contacts/Contacts.csv"));
+        QCOMPARE(rows.size(), 2);
+        QCOMPARE(rows[1].size(), 16);
+        QCOMPARE(rows[1][0], QString(value));
+        QVERIFY(QString(value).startsWith(rows[1][7]) && rows[1][15].isEmpty());
+        const QByteArray txt = readAll(run.filePath("SMS/SMS.txt"));
+        QVERIFY(txt.size() <= 2046 && txt.endsWith("b\n\n"));
+    }
+
+    // A hostile media title never names a file outside the category folder,
+    // and the name recorded is the name used.
+    void hostileTitles_data() {
+        QTest::addColumn<QByteArray>("title");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("climbs") << QByteArray("../../x") << "_._.__x.jpg";
+        QTest::newRow("slash") << QByteArray("a/b") << "a_b.jpg";
+        QTest::newRow("backslash") << QByteArray("a\\b") << "a_b.jpg";
+        QTest::newRow("empty") << QByteArray("") << "untitled.jpg";
+        QTest::newRow("hidden") << QByteArray(".hidden") << "_hidden.jpg";
+        QTest::newRow("dotdot") << QByteArray("..") << "_..jpg";
+        QTest::newRow("control") << QByteArray("x\ny\x7f") << "x_y_.jpg";
+        QTest::newRow("long") << QByteArray(300, 'L') << QString(180, 'L') + ".jpg";
+    }
+    void hostileTitles() {
+        QFETCH(QByteArray, title);
+        QFETCH(QString, expected);
+        QTemporaryDir run;
+        QVERIFY(writeMediaJs(run.path(), MediaKind::Photos,
+                             mediaSource({photo(9, title, "/sdcard/a/p.jpg")}), m_options));
+        QCOMPARE(filesUnder(run.path()), QStringList({"Photos/" + expected, "Script/assets/Photos.js"}));
+        const ReadResult<MediaEntry> read = readMediaJs(run.path(), MediaKind::Photos);
+        QCOMPARE(read.entries.size(), 2);
+        QCOMPARE(read.entries[1].localPath, run.path() + "/Photos/" + expected);
+    }
+
+    // Data files that are damaged, oversized or name files outside their
+    // folder are refused or skipped without a crash.
+    void hostileDataFiles_data() {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<int>("entries");
+        QTest::addColumn<int>("rejected");
+        const auto entry = [](const char* name, const char* suffix) {
+            return QByteArray("var Content={\"0\":{\"Filename\":\"") + name + "\",\"Suffix\":\"" + suffix + "\"}};";
+        };
+        const int ok = int(ReadStatus::Ok), bad = int(ReadStatus::Unparsable);
+        QTest::newRow("climbing name") << entry("../../x", ".jpg") << ok << 1 << 1;
+        QTest::newRow("slash suffix") << entry("a", "/../../y") << ok << 1 << 1;
+        QTest::newRow("backslash") << entry("a\\\\b", "") << ok << 1 << 1;
+        QTest::newRow("dot") << entry(".", "") << ok << 1 << 1;
+        QTest::newRow("no suffix") << entry("photo", "") << ok << 1 << 0;
+        QTest::newRow("not an object") << QByteArray("var Content=\"x\";") << ok << 0 << 0;
+        QTest::newRow("truncated") << QByteArray("var Content={\"0\":{\"Filename\":\"a\"") << bad << 0 << 0;
+        QTest::newRow("shorter than the prefix") << QByteArray("var") << bad << 0 << 0;
+        QTest::newRow("oversized") << QByteArray() << int(ReadStatus::TooLarge) << 0 << 0;
+    }
+    void hostileDataFiles() {
+        QFETCH(QByteArray, content);
+        QFETCH(int, status);
+        QFETCH(int, entries);
+        QFETCH(int, rejected);
+        QTemporaryDir run;
+        QDir().mkpath(run.filePath("Script/assets"));
+        QFile file(run.filePath("Script/assets/Photos.js"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QVERIFY(content.isEmpty() ? file.resize(kMaxDataFileBytes + 1) : file.write(content) > 0);
+        file.close();
+        const ReadResult<MediaEntry> read = readMediaJs(run.path(), MediaKind::Photos);
+        QCOMPARE(int(read.status), status);
+        QCOMPARE(read.entries.size(), entries);
+        QCOMPARE(read.rejected.size(), rejected);
+        for (const MediaEntry& e : read.entries)
+            QVERIFY(e.localPath.isEmpty() || e.localPath == run.filePath("Photos/photo"));
+        if (status == int(ReadStatus::Unparsable)) QVERIFY(read.error.startsWith("Error before: ["));
+    }
+
+    // A file that cannot be made is reported and leaves nothing behind.
+    void failedWritesAreReported() {
+        QTemporaryDir run;
+        QFile blocker(run.filePath("Script"));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        QFile category(run.filePath("Contacts"));
+        QVERIFY(category.open(QIODevice::WriteOnly));
+        category.close();
+        QVERIFY(!writeContactsJs(run.path(), m_records.contactHead, m_options));
+        QVERIFY(!writeContactsCsv(run.path(), m_records.contactHead, m_options));
+        QVERIFY(!writeBackupInfoJs(run.path(), {}));
+        QCOMPARE(filesUnder(run.path()), QStringList({"Contacts", "Script"}));
+    }
+
+    void fileOperations() {
+        QTemporaryDir dir;
+        const QString source = dir.filePath("source"), target = dir.filePath("target");
+        QDir().mkpath(source + "/sub");
+        QDir().mkpath(target);
+        for (const char* name : {"/a.txt", "/sub/b.txt", "/.hidden"}) {
+            QFile file(source + name);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write("new");
+        }
+        QVERIFY(QFile::link(dir.filePath("outside"), source + "/link"));
+        QVERIFY(QFile::link(source + "/sub", source + "/linkdir"));
+        QFile kept(target + "/a.txt");
+        QVERIFY(kept.open(QIODevice::WriteOnly));
+        kept.write("old");
+        kept.close();
+        QVERIFY(copyFolderTree(source, target));
+        QCOMPARE(filesUnder(target), QStringList({"a.txt", "sub/b.txt"}));
+        QCOMPARE(readAll(target + "/a.txt"), QByteArray("old"));
+        QVERIFY(!copyFolderTree(dir.filePath("missing"), target));
+
+        QVERIFY(!copyFileTo(source + "/a.txt", target + "/a.txt", false));
+        QVERIFY(copyFileTo(source + "/a.txt", target + "\\c.txt", false));
+        QCOMPARE(readAll(target + "/c.txt"), QByteArray("new"));
+        QVERIFY(copyFileTo(source + "/a.txt", target + "/a.txt", true));
+        QCOMPARE(readAll(target + "/a.txt"), QByteArray("new"));
+
+        QCOMPARE(fileSuffix("/sdcard/DCIM/IMG_1.JPG"), QByteArray(".JPG"));
+        QCOMPARE(fileSuffix("/sdcard/DCIM/photo"), QByteArray());
+        QCOMPARE(fileSuffix("/sdcard/my.dir/photo"), QByteArray());
+        QCOMPARE(fileSuffix("/sdcard/.nomedia"), QByteArray());
+        QCOMPARE(fileSuffix("a.b\x01"), QByteArray(".b_"));
+        QCOMPARE(fileSuffix("a." + QByteArray(40, 'x')), QByteArray());
+    }
+};
+
+int main(int argc, char** argv) {
+    qputenv("TZ", "UTC");
+    tzset();
+    QCoreApplication app(argc, argv);
+    ArchiveTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "archive_test.moc"
