@@ -1,0 +1,294 @@
+#!/usr/bin/env python3
+"""Opens the backup viewer pages of sample run folders in headless Chromium,
+driven over the DevTools protocol on a pipe, and checks what a user would see:
+no console errors, the right records, hostile texts shown as text, working
+search and a run without some categories."""
+import argparse
+import base64
+import json
+import os
+import queue
+import shutil
+import subprocess
+import sys
+import tempfile
+import threading
+import time
+from pathlib import Path
+
+sys.dont_write_bytecode = True  # keep the source folder clean
+import make_run  # noqa: E402
+
+SKIP = 77
+
+
+class Browser:
+    """One headless Chromium with one page, spoken to through --remote-debugging-pipe."""
+
+    def __init__(self, chromium):
+        self.profile = tempfile.mkdtemp(prefix="viewer-chromium-")
+        to_child, self.write_fd = os.pipe()
+        self.read_fd, from_child = os.pipe()
+
+        def wire():
+            # The browser reads commands on fd 3 and writes replies on fd 4.
+            a, b = os.dup(to_child), os.dup(from_child)
+            os.dup2(a, 3)
+            os.dup2(b, 4)
+
+        self.process = subprocess.Popen(
+            [chromium, "--headless", "--no-sandbox", "--disable-gpu", "--no-first-run",
+             "--disable-background-networking", "--disable-component-update", "--disable-sync",
+             "--disable-dev-shm-usage", "--remote-debugging-pipe", "--window-size=1280,900",
+             "--user-data-dir=" + self.profile, "about:blank"],
+            stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+            preexec_fn=wire, pass_fds=(3, 4))
+        os.close(to_child)
+        os.close(from_child)
+        self.next_id = 0
+        self.replies = {}
+        self.events = queue.Queue()
+        self.lock = threading.Condition()
+        self.write_lock = threading.Lock()
+        threading.Thread(target=self._read, daemon=True).start()
+        targets = self.call("Target.getTargets")["targetInfos"]
+        page = next(t for t in targets if t["type"] == "page")
+        self.session = self.call("Target.attachToTarget", targetId=page["targetId"], flatten=True)["sessionId"]
+        for domain in ("Page", "Runtime", "Log"):
+            self.call(domain + ".enable", session=True)
+
+    def _read(self):
+        buffer = b""
+        while True:
+            chunk = os.read(self.read_fd, 65536)
+            if not chunk:
+                return
+            buffer += chunk
+            while b"\0" in buffer:
+                raw, buffer = buffer.split(b"\0", 1)
+                message = json.loads(raw)
+                if "id" in message:
+                    with self.lock:
+                        self.replies[message["id"]] = message
+                        self.lock.notify_all()
+                else:
+                    if message.get("method") == "Page.javascriptDialogOpening":
+                        # A dialog blocks the page: dismiss it at once, the event is kept.
+                        self._send({"id": 1_000_000 + len(raw), "method": "Page.handleJavaScriptDialog",
+                                    "sessionId": message.get("sessionId"), "params": {"accept": False}})
+                    self.events.put(message)
+
+    def _send(self, message):
+        with self.write_lock:
+            os.write(self.write_fd, json.dumps(message).encode() + b"\0")
+
+    def call(self, method, session=False, **params):
+        self.next_id += 1
+        message = {"id": self.next_id, "method": method, "params": params}
+        if session:
+            message["sessionId"] = self.session
+        self._send(message)
+        deadline = time.monotonic() + 30
+        with self.lock:
+            while self.next_id not in self.replies:
+                left = deadline - time.monotonic()
+                if left <= 0:
+                    raise TimeoutError(method)
+                self.lock.wait(left)
+            reply = self.replies.pop(self.next_id)
+        if "error" in reply:
+            raise RuntimeError("%s: %s" % (method, reply["error"]))
+        return reply["result"]
+
+    def evaluate(self, expression):
+        result = self.call("Runtime.evaluate", session=True, expression=expression, returnByValue=True,
+                           awaitPromise=True)
+        if "exceptionDetails" in result:
+            raise RuntimeError("script failed: %s" % result["exceptionDetails"])
+        return result["result"].get("value")
+
+    def problems(self):
+        """Console errors, uncaught exceptions, failed loads and dialogs since the last call."""
+        found = []
+        while not self.events.empty():
+            event = self.events.get()
+            method, params = event.get("method"), event.get("params", {})
+            if method == "Runtime.exceptionThrown":
+                found.append("exception: %s" % params["exceptionDetails"].get("text"))
+            elif method == "Runtime.consoleAPICalled" and params.get("type") in ("error", "assert", "warning"):
+                found.append("console %s: %s" % (params["type"], [a.get("value") for a in params["args"]]))
+            elif method == "Log.entryAdded" and params["entry"]["level"] in ("error", "warning"):
+                found.append("log: %s %s" % (params["entry"]["text"], params["entry"].get("url", "")))
+            elif method == "Page.javascriptDialogOpening":
+                found.append("dialog: %s" % params.get("message"))
+        return found
+
+    def open(self, path):
+        self.problems()
+        self.call("Page.navigate", session=True, url=path.as_uri())
+        deadline = time.monotonic() + 20
+        while self.evaluate("document.readyState === 'complete' && document.body.dataset.state === 'ready'") \
+                is not True:
+            if time.monotonic() > deadline:
+                raise TimeoutError("page never got ready: %s" % path)
+            time.sleep(0.05)
+        time.sleep(0.3)  # lazy thumbnails and late console messages
+
+    def type_search(self, text):
+        self.evaluate("(() => { const s = document.getElementById('search'); s.value = ''; s.focus(); })()")
+        self.call("Input.insertText", session=True, text=text)
+        time.sleep(0.4)  # the search box waits for typing to pause
+
+    def screenshot(self, target):
+        size = self.call("Page.getLayoutMetrics", session=True)["cssContentSize"]
+        clip = {"x": 0, "y": 0, "width": size["width"], "height": size["height"], "scale": 1}
+        data = self.call("Page.captureScreenshot", session=True, format="png", captureBeyondViewport=True,
+                         clip=clip)["data"]
+        Path(target).write_bytes(base64.b64decode(data))
+
+    def close(self):
+        self.process.kill()
+        self.process.wait()
+        os.close(self.write_fd)
+        shutil.rmtree(self.profile, ignore_errors=True)
+
+
+class Checks:
+    def __init__(self):
+        self.passed = 0
+        self.failed = 0
+
+    def expect(self, condition, what, detail=""):
+        if condition:
+            self.passed += 1
+        else:
+            self.failed += 1
+            print("FAIL: %s %s" % (what, detail), flush=True)
+
+
+VISIBLE = "(sel) => Array.from(document.querySelectorAll(sel)).filter((e) => e.offsetParent !== null)"
+
+
+def visible_texts(browser, selector):
+    return browser.evaluate("(%s)(%s).map((e) => e.textContent)" % (VISIBLE, json.dumps(selector)))
+
+
+def check_page(browser, checks, page, shots, label):
+    browser.open(page)
+    problems = browser.problems()
+    checks.expect(not problems, label + ": loads without console errors", problems)
+    if shots:
+        browser.screenshot(Path(shots) / (label + ".png"))
+
+
+def check_full_run(browser, checks, run, shots):
+    check_page(browser, checks, run / "index.html", shots, "index")
+    checks.expect(browser.evaluate("document.getElementById('device-name').textContent") == "Acme X5",
+                  "index: header shows the device")
+    counts = browser.evaluate("Array.from(document.querySelectorAll('.tile-count')).map((e) => e.textContent)")
+    checks.expect(counts == ["3", "3", "3", "5", "1", "2"], "index: category counts", counts)
+    facts = browser.evaluate("document.querySelector('.facts').textContent")
+    checks.expect("ZX1234" in facts and "13" in facts, "index: device facts", facts)
+    hrefs = browser.evaluate("Array.from(document.querySelectorAll('#photos a')).map((a) => a.getAttribute('href'))")
+    checks.expect("Photos/IMG_1(1).jpg" in hrefs and "Photos/Sommer%20%231%20%26%202.jpg" in hrefs,
+                  "index: photo links encode the copy's name", hrefs)
+    checks.expect(not any(".." in h or "a/b" in h or "%2F" in h for h in hrefs),
+                  "index: unsafe photo names get no link", hrefs)
+    loaded = browser.evaluate("Array.from(document.querySelectorAll('#photos img')).map((i) => i.naturalWidth)")
+    checks.expect(len(loaded) == 3 and all(w == 8 for w in loaded), "index: thumbnails load", loaded)
+    music = visible_texts(browser, "#music td")
+    checks.expect("<script>alert(2)</script>" in music and "The Examples" in music, "index: music rows", music)
+    browser.type_search("evening")
+    checks.expect(visible_texts(browser, "#photos .photo") == [] and len(visible_texts(browser, "#music tbody tr"))
+                  == 1, "index: search narrows the media lists")
+
+    check_page(browser, checks, run / "Contacts" / "Contacts.html", shots, "contacts")
+    names = visible_texts(browser, ".list-item .primary")
+    checks.expect(names == ["Ann Example", make_run.HOSTILE_NAME, "Bob Builder"], "contacts: names as text", names)
+    checks.expect(browser.evaluate("document.querySelectorAll('main b').length") == 0,
+                  "contacts: markup in a name is not parsed")
+    detail = browser.evaluate("document.getElementById('detail').textContent")
+    checks.expect("555-0100" in detail and "ann@example.org" in detail, "contacts: first contact's details", detail)
+    browser.type_search("line two")
+    checks.expect(visible_texts(browser, ".list-item .primary") == ["Bob Builder"], "contacts: search")
+
+    check_page(browser, checks, run / "SMS" / "SMS.html", shots, "sms")
+    title = browser.evaluate("document.title")
+    bubbles = visible_texts(browser, ".bubble")
+    checks.expect(len(bubbles) == 2 and bubbles[0].startswith("Are we still on for lunch?"),
+                  "sms: first conversation's messages", bubbles)
+    checks.expect(browser.evaluate("document.querySelector('.bubble.out').textContent").startswith("Yes, see you"),
+                  "sms: a sent message is on the right")
+    browser.evaluate("document.querySelectorAll('.list-item')[1].click()")
+    time.sleep(0.3)
+    bubbles = visible_texts(browser, ".bubble")
+    checks.expect(len(bubbles) == 1 and bubbles[0].startswith(make_run.HOSTILE_BODY),
+                  "sms: hostile body shown as text", bubbles)
+    checks.expect(browser.evaluate("document.querySelectorAll('img').length") == 0, "sms: no img element")
+    checks.expect(browser.evaluate("document.title") == title, "sms: title unchanged")
+    browser.type_search("lunch")
+    checks.expect(len(visible_texts(browser, ".list-item")) == 1 and len(visible_texts(browser, ".bubble")) == 1,
+                  "sms: search narrows conversations and messages")
+    checks.expect(not browser.problems(), "sms: nothing ran from the hostile text")
+
+    check_page(browser, checks, run / "CallHistory" / "CallHistory.html", shots, "calls")
+    cells = visible_texts(browser, "td")
+    checks.expect("00:01:15" in cells and "01:00:00" in cells and "Incoming" in cells and "Unknown" in cells,
+                  "calls: entries with type and duration", cells)
+    checks.expect(len(visible_texts(browser, ".group")) == 2, "calls: grouped by number")
+    browser.type_search("0142")
+    checks.expect(len(visible_texts(browser, ".group")) == 1 and len(visible_texts(browser, "tbody tr")) == 1,
+                  "calls: search")
+
+
+def check_partial_run(browser, checks, run, shots):
+    check_page(browser, checks, run / "index.html", shots, "partial-index")
+    counts = browser.evaluate("Array.from(document.querySelectorAll('.tile-count')).map((e) => e.textContent)")
+    checks.expect(counts == ["3", "Not backed up", "Not backed up", "5", "Not backed up", "Not backed up"],
+                  "partial: counts", counts)
+    checks.expect("not part of this backup" in browser.evaluate("document.getElementById('videos').textContent"),
+                  "partial: missing media said so")
+    checks.expect(browser.evaluate("document.querySelectorAll('nav a').length") == 1,
+                  "partial: no links to pages that are not there")
+    # A category page opened although its data is not in the run.
+    check_page(browser, checks, run / "SMS" / "SMS.html", shots, "partial-sms")
+    checks.expect("Messages were not part of this backup." in browser.evaluate("document.body.textContent"),
+                  "partial: absent category page explains itself")
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__)
+    parser.add_argument("--template", required=True, help="the built resource folder")
+    parser.add_argument("--screenshots", help="folder for page screenshots")
+    args = parser.parse_args()
+    chromium = shutil.which("chromium") or shutil.which("chromium-browser")
+    if not chromium:
+        print("SKIP: chromium is not installed (apt-get install chromium)")
+        return SKIP
+    template = Path(args.template)
+    if not (template / "index.html").is_file():
+        print("FAIL: no viewer template at %s (build the viewer_template target)" % template)
+        return 1
+    checks = Checks()
+    with tempfile.TemporaryDirectory(prefix="viewer-run-") as work:
+        full, partial = Path(work) / "full run", Path(work) / "partial"
+        make_run.make_run(template, full, make_run.ALL)
+        make_run.make_run(template, partial, ["Contacts", "Photos"])
+        (partial / "SMS").mkdir()
+        shutil.copy(template / "SMS.html", partial / "SMS" / "SMS.html")
+        browser = Browser(chromium)
+        try:
+            for group in (lambda: check_full_run(browser, checks, full, args.screenshots),
+                          lambda: check_partial_run(browser, checks, partial, args.screenshots)):
+                try:
+                    group()
+                except (RuntimeError, TimeoutError) as error:
+                    checks.expect(False, "page could not be driven", error)
+        finally:
+            browser.close()
+    print("%d passed, %d failed" % (checks.passed, checks.failed))
+    return 0 if checks.failed == 0 else 1
+
+
+if __name__ == "__main__":
+    sys.exit(main())
