@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test: plain, then under the
-# address and undefined-behaviour sanitizers, then the fuzzers for a bounded time.
+# address and undefined-behaviour sanitizers, the tests that start several
+# threads under the thread sanitizer, then the fuzzers for a bounded time.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -14,6 +15,13 @@ for flavour in plain asan; do
     echo "=== tests ($flavour)"
     ctest --test-dir "build/$flavour" --output-on-failure -j "$(nproc)"
 done
+
+echo "=== build (tsan)"
+scripts/build.sh tsan
+echo "=== tests that start threads (tsan)"
+# Any report fails the test: the program then ends with status 66.
+TSAN_OPTIONS="exitcode=66 second_deadlock_stack=1" \
+    ctest --test-dir build/tsan --output-on-failure -j "$(nproc)" -L threads
 
 echo "=== fuzzers (${fuzz_seconds}s each)"
 scripts/build.sh fuzz

@@ -91,7 +91,7 @@ TEST_F(SmallPhone, EveryRecordArrivesExactly) {
 }
 
 TEST_F(SmallPhone, CountersMoveWhileAFlushRuns) {
-    ASSERT_EQ(MobrelApi_FlushSMS(), 0);  // the current count now holds 300 from this flush
+    ASSERT_EQ(MobrelApi_FlushSMS(), 0);  // the counters now hold 300 and 296 from this flush
     MobrelApi_SetItemisUnLoaded(1);
     ASSERT_EQ(MobrelApi_CheckItemisLoaded(1), 0);
     phonesim::Faults slow;
@@ -113,32 +113,52 @@ TEST_F(SmallPhone, CountersMoveWhileAFlushRuns) {
     done = true;
     poller.join();
     ASSERT_EQ(result, 0);
-    samples.emplace_back(MobrelApi_CheckItemisLoaded(1), MobrelApi_getItemCurrentLoadedCount(1),
-                         MobrelApi_getItemTotalLoadedCount(1));
 
-    // The flag goes up before the first page; the current count keeps the last
-    // flush's 300 until then, then moves by five per page up to the count.
+    // Once the flag is up the counters belong to this flush: both start from 0,
+    // the total is the phone's count, and current moves by five per page.
     std::vector<int> currents;
-    bool totalWasCount = false;
+    bool sawZero = false, totalWasCount = false;
     for (const auto& [loaded, current, total] : samples) {
-        if (current != 300 || !currents.empty()) {
-            EXPECT_EQ(loaded, 1) << "current " << current;
-            if (currents.empty() || currents.back() != current) currents.push_back(current);
-        }
+        if (!loaded) continue;
+        sawZero = sawZero || (current == 0 && total == 0);
+        EXPECT_TRUE(total == 0 || total == 300) << "total " << total;
+        if (currents.empty() || currents.back() != current) currents.push_back(current);
         totalWasCount = totalWasCount || total == 300;
     }
+    EXPECT_TRUE(sawZero);
     EXPECT_TRUE(totalWasCount);
-    ASSERT_FALSE(currents.empty());
-    for (size_t i = 0; i < currents.size(); ++i) {
+    ASSERT_GE(currents.size(), 30u) << "pages seen moving";
+    EXPECT_EQ(currents.front(), 0);
+    for (size_t i = 1; i < currents.size(); ++i) {
         EXPECT_EQ(currents[i] % 5, 0) << currents[i];
-        if (i > 0) {
-            EXPECT_GT(currents[i], currents[i - 1]);
-        }
+        EXPECT_GT(currents[i], currents[i - 1]);
     }
-    EXPECT_GE(currents.size(), 30u) << "pages seen moving";
-    EXPECT_EQ(currents.back(), 300);
     EXPECT_EQ(MobrelApi_getItemCurrentLoadedCount(1), 300);
     EXPECT_EQ(MobrelApi_getItemTotalLoadedCount(1), 296);  // the records kept
+}
+
+TEST_F(SmallPhone, DroppedCommandsListAndCountNothing) {
+    // The companion reads every command and closes the connection unanswered.
+    phonesim::Faults dropping;
+    dropping.dropAfter = 1;
+    ASSERT_EQ(MobrelApi_FlushPerson(), 0);
+    ASSERT_EQ(MobrelApi_FlushSMS(), 0);
+    ASSERT_GT(MobrelApi_GetCallHistoryCount(), 0);  // the phone's raw number from the bring-up
+    {
+        ScopedFaults dropped(sim(), dropping);
+        EXPECT_EQ(MobrelApi_FlushPerson(), -1);
+        EXPECT_EQ(MobrelApi_FlushSMS(), -1);
+        EXPECT_EQ(MobrelApi_FlushCallHistory(), -1);
+    }
+    EXPECT_EQ(MobrelApi_GetPersonCount(), 0);
+    EXPECT_EQ(MobrelApi_GetSMSCount(), 0);
+    EXPECT_EQ(MobrelApi_GetCallHistoryCount(), 0);
+    EXPECT_TRUE(libraryContacts().empty());
+    EXPECT_TRUE(libraryConversations().empty());
+
+    // The channel comes back with the companion.
+    EXPECT_EQ(MobrelApi_FlushPerson(), 0);
+    EXPECT_GT(MobrelApi_GetPersonCount(), 0);
 }
 
 TEST_F(SmallPhone, TwoCategoriesFlushAtOnce) {
@@ -157,20 +177,21 @@ TEST_F(SmallPhone, TwoCategoriesFlushAtOnce) {
 }
 
 TEST_F(SmallPhone, FailuresKeepWhatWasParsed) {
-    // A count that fails: -1, the old copy gone, the total as it was.
+    // A count that fails: -1, the old copy gone, and nothing counted.
     ASSERT_EQ(MobrelApi_FlushSMS(), 0);
-    const int messagesBefore = MobrelApi_GetSMSCount();
     setFaults(spoiled("getsmsCount"));
     EXPECT_EQ(MobrelApi_FlushSMS(), -1);
     MobrelSmsThread* conversations = reinterpret_cast<MobrelSmsThread*>(1);
-    EXPECT_EQ(MobrelApi_GetSMS(&conversations), messagesBefore);
+    EXPECT_EQ(MobrelApi_GetSMS(&conversations), 0);
     EXPECT_EQ(conversations, nullptr);
 
     setFaults(spoiled("getcalllogcount", "short"));
     EXPECT_EQ(MobrelApi_FlushCallHistory(), -1);
+    EXPECT_EQ(MobrelApi_GetCallHistoryCount(), 0);
     setFaults(spoiled("getcontactCount", "short"));
     EXPECT_EQ(MobrelApi_FlushPerson(), -1);
     EXPECT_TRUE(libraryContacts().empty());
+    EXPECT_EQ(MobrelApi_GetPersonCount(), 0);
 
     // Pages that fail midway: what the earlier pages held is kept and counted.
     ASSERT_TRUE(reinstalledWith(spoiled("getsmsPart10", "short", 3)));

@@ -96,7 +96,6 @@ int checkConnectDeviceToPcCount() {
 }
 
 int checkDeviceDetected(int index) {
-    LibraryContext& context = libraryContext();
     const std::string capture = nextCapturePath();
     std::remove(capture.c_str());
     runAdbLimited(adbargs::kKillServer);
@@ -106,18 +105,27 @@ int checkDeviceDetected(int index) {
     runAdbCapture(adbargs::kDevices, capture);
     std::string text;
     if (!readCaptureFile(capture, text)) return -1;
-    AdbDeviceTable& table = context.deviceTable;
+    // The new table is built aside and published whole once its entry is read.
+    AdbDeviceTable table;
     parseAdbDevices(text.c_str(), table);  // the capture stays in the work folder
+    SharedDeviceState& device = libraryContext().device;
 
-    if (index < 0 || index >= table.count || index >= kAdbDeviceSlots) return -1;
+    if (index < 0 || index >= table.count || index >= kAdbDeviceSlots) {
+        device.publishTable(table);
+        return -1;
+    }
     AdbDeviceEntry& entry = table.entries[index];
-    if (std::strcmp(entry.state, "device") != 0) return -2;
+    if (std::strcmp(entry.state, "device") != 0) {
+        device.publishTable(table);
+        return -2;
+    }
 
     queryProperty(entry.serial, adbargs::kPropVersion, entry.scratch);
     copyField(entry.androidVersion, entry.scratch);
     queryProperty(entry.serial, adbargs::kPropModel, entry.model);
     queryProperty(entry.serial, adbargs::kPropManufacturer, entry.manufacturer);
     queryProperty(entry.serial, adbargs::kPropPda, entry.buildPda);
+    device.publishTable(table);
     return 0;
 }
 
@@ -126,17 +134,16 @@ int readyTodoing(int index) {
     deleteTree(workDirectory());
     makeDirsAlongPath(workDirectory());
 
-    context.currentSerial.clear();
-    if (index >= 0 && index < kAdbDeviceSlots) {
-        context.currentSerial = context.deviceTable.entries[index].serial;
-        serviceChannel().setDeviceSerial(context.currentSerial);
+    // With no device chosen the serial is "", and adb takes the only device.
+    const bool chosen = index >= 0 && index < kAdbDeviceSlots;
+    const std::string serial = chosen ? context.device.copy().table.entries[index].serial : "";
+    context.device.publishCurrentSerial(serial);
+    serviceChannel().setDeviceSerial(serial);
+    if (chosen) {
         closeServiceChannel();
         openServiceChannel();
-    } else {
-        serviceChannel().setDeviceSerial("");  // no device chosen: adb takes the only one
     }
 
-    const std::string& serial = context.currentSerial;
     runAdbLimited(adbargs::forceStop(serial));
     runAdbLimited(adbargs::uninstall(serial));
     runAdbWait(adbargs::install(serial, adbDirectory() + "/" + adbargs::kCompanionApk));
@@ -147,7 +154,9 @@ int readyTodoing(int index) {
 
     char facts[kFactsBuffer + 1] = {};
     if (SendCommandToAndroidServices(cmd::kDeviceFacts, facts, kFactsBuffer, nullptr, 0, 0) > 0) {
-        parseDeviceFacts(facts, context.facts);
+        MobrelDeviceInfo parsed;
+        parseDeviceFacts(facts, parsed);
+        context.device.publishFacts(parsed);
     }
     warmCounts(context);
     return 0;
@@ -198,15 +207,15 @@ void parseDeviceFacts(char* reply, MobrelDeviceInfo& facts) {
 
 int getAndroidDevicesInfo(MobrelDeviceInfo* out, int index) {
     if (!out || index < 0 || index >= kAdbDeviceSlots) return -1;
-    const LibraryContext& context = libraryContext();
-    const AdbDeviceEntry& entry = context.deviceTable.entries[index];
+    const DeviceState state = libraryContext().device.copy();  // one detection's table, one bring-up's facts
+    const AdbDeviceEntry& entry = state.table.entries[index];
     copyField(out->brand, entry.manufacturer);
     copyField(out->serial, entry.serial);
     copyField(out->model, entry.model);
     copyField(out->androidVersion, entry.androidVersion);
 
     // Facts from the companion app win over the adb properties where they are known.
-    const MobrelDeviceInfo& facts = context.facts;
+    const MobrelDeviceInfo& facts = state.facts;
     if (facts.brand[0]) copyField(out->brand, facts.brand, 126);
     if (facts.serial[0]) copyField(out->serial, facts.serial, 62);
     if (facts.model[0]) copyField(out->model, facts.model, 62);
@@ -222,7 +231,9 @@ int getAndroidDevicesInfo(MobrelDeviceInfo* out, int index) {
     return 0;
 }
 
-int checkAndroidVersionAt44() { return versionAtLeast44(libraryContext().deviceTable.entries[0].androidVersion); }
+int checkAndroidVersionAt44() {
+    return versionAtLeast44(libraryContext().device.copy().table.entries[0].androidVersion);
+}
 
 int versionAtLeast44(const char* version) {
     const char* c = version;

@@ -21,6 +21,31 @@ LibraryContext::LibraryContext() {
     }
 }
 
+DeviceState SharedDeviceState::copy() const {
+    std::lock_guard<std::mutex> guard(mutex_);
+    return state_;
+}
+
+std::string SharedDeviceState::currentSerial() const {
+    std::lock_guard<std::mutex> guard(mutex_);
+    return state_.currentSerial;
+}
+
+void SharedDeviceState::publishTable(const AdbDeviceTable& table) {
+    std::lock_guard<std::mutex> guard(mutex_);
+    state_.table = table;
+}
+
+void SharedDeviceState::publishCurrentSerial(const std::string& serial) {
+    std::lock_guard<std::mutex> guard(mutex_);
+    state_.currentSerial = serial;
+}
+
+void SharedDeviceState::publishFacts(const MobrelDeviceInfo& facts) {
+    std::lock_guard<std::mutex> guard(mutex_);
+    state_.facts = facts;
+}
+
 LibraryContext& libraryContext() {
     // Allocated once and never freed: pointers into it are handed out for the
     // life of the process, also after MobrelApi_UnInit.

@@ -24,17 +24,37 @@ struct ItemProgress {
     std::atomic<uint8_t> loaded {0};   // set when a flush starts
 };
 
+// What detection and bring-up learn of the phone: adb's device table, the
+// device chosen as current, and the facts of the last bring-up that got them.
+struct DeviceState {
+    AdbDeviceTable table {};
+    std::string currentSerial;  // "" when no device is chosen
+    MobrelDeviceInfo facts {};
+};
+
+// Detection and bring-up rewrite the device state while other threads flush,
+// export and read the device information: it is one value behind one lock.
+// Writers build a new part aside and publish it whole; readers take a copy.
+class SharedDeviceState {
+public:
+    DeviceState copy() const;
+    std::string currentSerial() const;
+
+    void publishTable(const AdbDeviceTable& table);
+    void publishCurrentSerial(const std::string& serial);
+    void publishFacts(const MobrelDeviceInfo& facts);
+
+private:
+    mutable std::mutex mutex_;
+    DeviceState state_;
+};
+
 struct LibraryContext {
     LibraryContext();
     ~LibraryContext() = delete;  // lives for the process
 
-    // Detection writes the table; bring-up chooses the current device from it.
-    AdbDeviceTable deviceTable {};
-    std::string currentSerial;  // the chosen device; "" when none is chosen
-
-    // Device facts of the last bring-up that received them.
-    MobrelDeviceInfo facts {};
-    int32_t appCount = 0;
+    SharedDeviceState device;
+    std::atomic<int32_t> appCount {0};
 
     ItemProgress items[kItemTypeCount];
 

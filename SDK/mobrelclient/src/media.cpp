@@ -80,23 +80,29 @@ std::string externalStoragePath() {
     return lists.externalStorage;
 }
 
-// Fetches item index into the list, with its thumbnail when not cached; the
-// result as flushMedia describes it.
-int fetchItem(const MediaKindInfo& kind, int index, const std::string& serial) {
+// What fetching one item came to: its result as flushMedia describes it, and
+// whether the channel failed on the way (every try of an exchange spent).
+struct ItemOutcome {
+    int result;
+    bool channelFailed;
+};
+
+// Fetches item index into the list, with its thumbnail when not cached.
+ItemOutcome fetchItem(const MediaKindInfo& kind, int index, const std::string& serial) {
     char reply[kIndexReplyBuffer + 1] = {};  // + 1: always NUL-terminated
     const int bytes =
         SendCommandToAndroidServices(kind.indexInfo(index).c_str(), reply, kIndexReplyBuffer, nullptr, 0, 0);
-    if (bytes <= 0) return bytes;
+    if (bytes <= 0) return {bytes, bytes < 0};  // an empty answer only skips the item
     void* record = parseMediaRecord(kind, reply);
-    if (!record) return -1;
+    if (!record) return {-1, false};
 
-    int result = 0;
+    ItemOutcome outcome {0, false};
     const int id = mediaRecordId(record);
     const int albumId = mediaRecordAlbumId(kind, record);
     const std::string thumbnail = thumbnailPath(kind, id, albumId);
     if (!thumbnail.empty() && !fileExists(thumbnail)) {
         const IntReply made = sendForInt(kind.thumbnail(id, albumId));
-        result = made.bytes;
+        outcome = {made.bytes, made.bytes < 0};
         // Only a real 0 means the phone wrote this item's picture; a failed
         // exchange also reads 0 and would cache the previous item's.
         if (made.bytes == 4 && made.value == 0) runAdbWait(adbargs::pull(serial, kind.thumbnailRemote, thumbnail));
@@ -105,7 +111,13 @@ int fetchItem(const MediaKindInfo& kind, int index, const std::string& serial) {
     MediaLists& lists = mediaLists();
     std::lock_guard<std::mutex> guard(lists.lock);
     listOf(lists, kind.type).push_back(record);
-    return result;
+    return outcome;
+}
+
+int32_t listedCount(ItemType kind) {
+    MediaLists& lists = mediaLists();
+    std::lock_guard<std::mutex> guard(lists.lock);
+    return static_cast<int32_t>(listOf(lists, kind).size());
 }
 
 }  // namespace
@@ -123,11 +135,17 @@ int flushMedia(ItemType kind) {
     LibraryContext& context = libraryContext();
     ItemProgress& progress = context.items[kind];
     progress.loaded = 1;
+    // The counters show this flush only; the old list and its total stay until
+    // the phone has rebuilt and counted its list.
+    const int32_t oldTotal = progress.total.exchange(0);
+    progress.current = 0;
 
     // The phone rebuilds its list once to show it can, and again before counting.
-    if (!answers(info.rebuild, 0)) return -1;
-    const int32_t count = rebuiltMediaCount(kind);
-    if (count < 0) return -1;
+    const int32_t count = answers(info.rebuild, 0) ? rebuiltMediaCount(kind) : -1;
+    if (count < 0) {
+        progress.total = oldTotal;
+        return -1;
+    }
     progress.total = count;
     {
         MediaLists& lists = mediaLists();
@@ -138,11 +156,19 @@ int flushMedia(ItemType kind) {
     }
     if (!workDirectory().empty()) makeDirsAlongPath(workDirectory() + info.thumbnailFolder);
 
-    const std::string serial = context.currentSerial;
+    const std::string serial = context.device.currentSerial();
     int result = 0;
     for (int i = 0; i < count; ++i) {
         progress.current = i + 1;
-        result = fetchItem(info, i, serial);
+        const ItemOutcome item = fetchItem(info, i, serial);
+        result = item.result;
+        // The phone is gone or the channel is broken: every further item would
+        // spend its tries too. What was listed stays, and the total says so.
+        if (item.channelFailed) {
+            logMessage("media flush: channel lost at item %d of %d\n", i + 1, count);
+            progress.total = listedCount(kind);
+            return -1;
+        }
     }
     return result;
 }
@@ -174,7 +200,7 @@ int addMediaFile(ItemType kind, const char* localPath, const char* deviceFileNam
     // Unknown or still taken: pushing would overwrite a file on the phone.
     if (taken.bytes != 4 || taken.value == 1) return -1;
 
-    if (runAdbWait(adbargs::push(libraryContext().currentSerial, local, info.uploadFolder + target)) != 0) return -1;
+    if (runAdbWait(adbargs::push(libraryContext().device.currentSerial(), local, info.uploadFolder + target)) != 0) return -1;
     // The phone registers only a file that arrived: this also tells a failed push.
     if (!answers(info.registerUpload(hexEncode(target)), 1)) return -1;
     return info.addGivesCheckBytes ? taken.bytes : 0;
@@ -194,7 +220,7 @@ int exportMediaFile(ItemType kind, int id, const char* localPath) {
         logMessage("export media: phone path of id %d refused (not a file of the external storage)\n", id);
         return -1;
     }
-    return runAdbWait(adbargs::pull(libraryContext().currentSerial, remote, local)) == 0 ? 0 : -1;
+    return runAdbWait(adbargs::pull(libraryContext().device.currentSerial(), remote, local)) == 0 ? 0 : -1;
 }
 
 int deleteMediaFile(ItemType kind, int id, int albumId) {

@@ -13,10 +13,13 @@
 
 namespace mobrel {
 
-// -1 when the phone did not rebuild or count its list; else the result of the
-// last item: 0 when its thumbnail was cached, the thumbnail request's byte count
+// -1 when the phone did not rebuild or count its list (list and total stay as
+// they were), or when the channel failed midway (the flush ends there, what was
+// listed stays and the total becomes its size); else the result of the last
+// item: 0 when its thumbnail was cached, the thumbnail request's byte count
 // when it was asked for, -1 when its index record could not be read (0 for an
-// empty reply). 0 for an empty list.
+// empty reply, which skips the item). 0 for an empty list. The counters start
+// from 0.
 int flushMedia(ItemType kind);
 
 // The number of items once the phone rebuilt its list (the rebuild command

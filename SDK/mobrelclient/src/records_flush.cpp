@@ -47,6 +47,10 @@ int fetchPage(const PagedCategory& category, int position, WorkingRecord& work, 
 int fetchPaged(const PagedCategory& category, RecordSink& sink) {
     ItemProgress& progress = libraryContext().items[category.type];
     progress.loaded = 1;
+    // The sink starts empty, and so do the counters: a flush that fails at its
+    // count lists nothing and says so.
+    progress.current = 0;
+    progress.total = 0;
 
     const IntReply count = sendForInt(category.countCommand);
     if (count.bytes != 4 || (category.countMustBePositive && count.value <= 0)) return -1;

@@ -20,9 +20,9 @@ struct PagedCategory {
 };
 
 // The shared paged fetch into sink, whose old records the caller has freed.
-// Sets the loaded flag, asks the count (a failed count: -1, total unchanged),
-// then fetches the pages, setting current to position + 5 after each. A page
-// that fails (no reply, 1 byte, too long, or not a single record) ends the
+// Sets the loaded flag and both counters to 0, asks the count (a failed count:
+// -1, total 0), then fetches the pages, setting current to position + 5 after
+// each. A page that fails (no reply, 1 byte, too long, or not a single record) ends the
 // fetch with -1; the records parsed so far are kept. The total ends as the
 // number of records kept.
 int fetchPaged(const PagedCategory& category, RecordSink& sink);

@@ -1,0 +1,74 @@
+// Flushes when the phone goes away or stops answering, through the exports
+// against phonesim behind the real adb: a photo flush ends at the first item
+// the channel loses and keeps what it listed.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <functional>
+#include <future>
+#include <thread>
+
+#include "library_e2e.h"
+#include "mobrelclient.h"
+
+using namespace mobreltest;
+using namespace std::chrono_literals;
+
+namespace {
+
+struct BreakCase {
+    const char* name;
+    const char* dataset;
+    // Takes the phone away while the flush runs: it is stopped, or its
+    // companion drops every command for six seconds and then answers again.
+    std::function<void(PhoneSim&)> breakPhone;
+};
+
+// Every reply held back a little, and perhaps every command dropped unanswered.
+phonesim::Faults slowed(bool dropped = false) {
+    phonesim::Faults faults;
+    faults.delayMs = 20;
+    faults.dropAfter = dropped ? 1 : 0;
+    return faults;
+}
+
+void stopThePhone(PhoneSim& sim) { sim.stopPhone(); }
+
+void silenceForSixSeconds(PhoneSim& sim) {
+    sim.setFaults(slowed(true));
+    std::this_thread::sleep_for(6s);
+    sim.setFaults(slowed());
+}
+
+class PhotoFlushBroken : public ::testing::TestWithParam<BreakCase> {};
+
+TEST_P(PhotoFlushBroken, EndsAtTheFirstLostItemAndKeepsWhatItListed) {
+    PhoneSim sim;
+    ASSERT_TRUE(bringUp(sim, {.dataset = GetParam().dataset}));
+    const std::vector<MediaItem> expected = storeItems(sim, kPhotoKind);
+    sim.setFaults(slowed());  // slow enough to break it midway
+
+    std::future<int> flush = std::async(std::launch::async, [] { return MobrelApi_FlushPhotos(); });
+    while (MobrelApi_getItemCurrentLoadedCount(3) < 10) std::this_thread::sleep_for(5ms);
+    std::thread breaker(GetParam().breakPhone, std::ref(sim));
+    const int result = flush.get();
+    breaker.join();
+
+    EXPECT_EQ(result, -1);
+    const std::vector<MediaItem> kept = listed(kPhotoKind);
+    ASSERT_GE(kept.size(), 9u);
+    ASSERT_LT(kept.size(), expected.size());
+    EXPECT_EQ(kept, std::vector<MediaItem>(expected.begin(), expected.begin() + static_cast<long>(kept.size())));
+    EXPECT_EQ(MobrelApi_GetPhotoCount(), static_cast<int>(kept.size()));
+    // The item being fetched when the channel was lost is the last one asked
+    // for: no further item spends its tries on a channel that is gone.
+    EXPECT_LE(MobrelApi_getItemCurrentLoadedCount(3), static_cast<int>(kept.size()) + 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Flush, PhotoFlushBroken,
+                         ::testing::Values(BreakCase {"SmallPhoneStopped", "small", stopThePhone},
+                                           BreakCase {"LargePhoneStopped", "large", stopThePhone},
+                                           BreakCase {"CompanionSilentSixSeconds", "small", silenceForSixSeconds}),
+                         [](const ::testing::TestParamInfo<BreakCase>& info) { return info.param.name; });
+
+}  // namespace
