@@ -1,0 +1,9 @@
+// What the program sets up before its main window exists: library paths for
+// Qt's plug-ins, the fonts every style sheet names, and the program's folder.
+// The program, its tests and the screenshot tool start the same way.
+#pragma once
+
+#include <QString>
+
+// folder is the folder of the program's executable, where font/ lies.
+void prepareApplication(const QString& folder);
