@@ -11,6 +11,7 @@
 #include "MyPushButton.h"
 #include "UpdateChecker.h"
 #include "UpdateSite.h"
+#include "WindowDragger.h"
 #include "appglobals.h"
 #include "base/runfolder.h"
 #include "base/uiscale.h"
@@ -22,7 +23,6 @@
 #include <QDesktopServices>
 #include <QLabel>
 #include <QMenu>
-#include <QMouseEvent>
 #include <QPainter>
 #include <QUrl>
 
@@ -58,6 +58,7 @@ MobrelMainWidget::MobrelMainWidget(QWidget* parent) : QWidget(parent) {
     setFixedSize(1024, 640);
     setAutoFillBackground(true);
     setMainWindow(this);
+    new WindowDragger(this);
 
     initUiScale(screen());
     setFixedSize(mainWindowSize());
@@ -282,14 +283,3 @@ void MobrelMainWidget::slots_homepageAction() {
 }
 
 void MobrelMainWidget::slots_checkUpgradeAction() { updateChecker->startUpdateCheck(); }
-
-void MobrelMainWidget::mousePressEvent(QMouseEvent* event) {
-    dragging = true;
-    pressPoint = event->position().toPoint();
-}
-
-void MobrelMainWidget::mouseMoveEvent(QMouseEvent* event) {
-    if (dragging) move(event->globalPosition().toPoint() - pressPoint);
-}
-
-void MobrelMainWidget::mouseReleaseEvent(QMouseEvent*) { dragging = false; }

@@ -58,11 +58,6 @@ public slots:
     // The connection screen's phone has been brought up.
     void onDeviceReady();
 
-protected:
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
-
 private:
     void createChildren();
     void layoutChildren();
@@ -90,6 +85,4 @@ private:
     MobrelRestoreWidget* restorePage;
     MobrelDeviceWidget* devicePage;
     UpdateChecker* updateChecker;
-    bool dragging = false;
-    QPoint pressPoint;
 };

@@ -1,11 +1,11 @@
 #include "MyMessageBoxWidget.h"
 
 #include <QLabel>
-#include <QMouseEvent>
 #include <QMovie>
 #include <QPainterPath>
 
 #include "MyPushButton.h"
+#include "WindowDragger.h"
 #include "base/uiscale.h"
 
 MyMessageBoxWidget::MyMessageBoxWidget(QWidget* parent)
@@ -25,6 +25,7 @@ MyMessageBoxWidget::MyMessageBoxWidget(QWidget* parent)
     setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint);
     setAutoFillBackground(true);
+    new WindowDragger(this);
     // Names for style sheets and for finding the parts in tests.
     leftButton->setObjectName("leftButton");
     rightButton->setObjectName("rightButton");
@@ -140,14 +141,3 @@ void MyMessageBoxWidget::closeWith(bool result) {
 void MyMessageBoxWidget::OK_slots() { closeWith(true); }
 
 void MyMessageBoxWidget::No_slots() { closeWith(false); }
-
-void MyMessageBoxWidget::mousePressEvent(QMouseEvent* event) {
-    dragging = true;
-    pressPoint = event->position().toPoint();
-}
-
-void MyMessageBoxWidget::mouseMoveEvent(QMouseEvent* event) {
-    if (dragging) move(event->globalPosition().toPoint() - pressPoint);
-}
-
-void MyMessageBoxWidget::mouseReleaseEvent(QMouseEvent*) { dragging = false; }

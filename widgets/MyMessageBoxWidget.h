@@ -5,7 +5,6 @@
 #pragma once
 
 #include <QDialog>
-#include <QPoint>
 
 class MyPushButton;
 class QLabel;
@@ -38,11 +37,6 @@ public slots:
     void OK_slots();
     void No_slots();
 
-protected:
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
-
 private:
     void closeWith(bool result);
 
@@ -58,6 +52,4 @@ private:
     QLabel* textLabel;
     QLabel* busyLabel;
     QMovie* busyMovie;
-    bool dragging = false;
-    QPoint pressPoint;
 };

@@ -41,46 +41,38 @@ QByteArray deviceText(const char* field, int size) {
     return text;
 }
 
-}  // namespace
-
-MediaItem mediaItem(const MobrelPhotoInfo& photo) {
+// The fields that photos, videos and music records all have.
+template <class Info>
+MediaItem sharedMediaFields(const Info& info) {
     MediaItem item;
-    item.id = photo.id;
-    item.title = textOf(photo.title);
-    item.path = textOf(photo.path);
-    item.size = photo.size;
-    item.modifiedTime = photo.modifiedTime;
-    item.createdTime = photo.createdTime;
-    item.ticked = photo.loaded == 1;
+    item.id = info.id;
+    item.title = textOf(info.title);
+    item.path = textOf(info.path);
+    item.size = info.size;
+    item.modifiedTime = info.modifiedTime;
+    item.createdTime = info.createdTime;
+    item.ticked = info.loaded == 1;
     return item;
 }
 
+}  // namespace
+
+MediaItem mediaItem(const MobrelPhotoInfo& photo) {
+    return sharedMediaFields(photo);
+}
+
 MediaItem mediaItem(const MobrelVideoInfo& video) {
-    MediaItem item;
-    item.id = video.id;
-    item.title = textOf(video.title);
+    MediaItem item = sharedMediaFields(video);
     item.displayName = textOf(video.displayName);
-    item.path = textOf(video.path);
     item.duration = video.duration;
-    item.size = video.size;
-    item.modifiedTime = video.modifiedTime;
-    item.createdTime = video.createdTime;
-    item.ticked = video.loaded == 1;
     return item;
 }
 
 MediaItem mediaItem(const MobrelMusicInfo& music) {
-    MediaItem item;
-    item.id = music.id;
-    item.title = textOf(music.title);
+    MediaItem item = sharedMediaFields(music);
     item.album = textOf(music.album);
     item.artist = textOf(music.artist);
-    item.path = textOf(music.path);
     item.duration = music.duration;
-    item.size = music.size;
-    item.modifiedTime = music.modifiedTime;
-    item.createdTime = music.createdTime;
-    item.ticked = music.loaded == 1;
     return item;
 }
 

@@ -63,6 +63,18 @@ QByteArray groupNameText(const char* text) {
     return name.size() > 512 ? utf8Prefix(name, 511) : name;
 }
 
+// The exports' walk over the calls: visit(call, name of its group).
+template <class Visit>
+void walkNamedCalls(const MobrelCallGroup* head, const WalkOptions& options, Visit visit) {
+    QByteArray groupName;
+    walkGroups(
+        head, options, false,
+        [&](const MobrelCallGroup& g) {
+            groupName = groupNameText(g.reserved2) + groupNameText(g.reserved1);
+        },
+        [&](const MobrelCallLog& e, int) { visit(e, groupName); });
+}
+
 bool is(const char* type, const char* code) {
     return std::strcmp(type, code) == 0;
 }
@@ -133,34 +145,22 @@ bool writeCallHistoryCsv(const QString& runFolder, const MobrelCallGroup* head,
                          const WalkOptions& options) {
     return writeExportFile(runFolder, "CallHistory", ".csv", [&](auto write) {
         write("Name,Phone,Call Date,Call Status,Duration\n");
-        QByteArray groupName;
-        walkGroups(
-            head, options, false,
-            [&](const MobrelCallGroup& g) {
-                groupName = groupNameText(g.reserved2) + groupNameText(g.reserved1);
-            },
-            [&](const MobrelCallLog& e, int) {
-                write(csvLine({groupName, textOf(e.number), textOf(e.date),
-                               callStatusLabel(e.type), textOf(e.duration)},
-                              kShortLine));
-            });
+        walkNamedCalls(head, options, [&](const MobrelCallLog& e, const QByteArray& groupName) {
+            write(csvLine({groupName, textOf(e.number), textOf(e.date), callStatusLabel(e.type),
+                           textOf(e.duration)},
+                          kShortLine));
+        });
     });
 }
 
 bool writeCallHistoryTxt(const QString& runFolder, const MobrelCallGroup* head,
                          const WalkOptions& options) {
     return writeExportFile(runFolder, "CallHistory", ".txt", [&](auto write) {
-        QByteArray groupName;
-        walkGroups(
-            head, options, false,
-            [&](const MobrelCallGroup& g) {
-                groupName = groupNameText(g.reserved2) + groupNameText(g.reserved1);
-            },
-            [&](const MobrelCallLog& e, int) {
-                const QByteArray block = callStatusLabel(e.type) + (':' + groupName) + "\nPhone:" +
-                                         textOf(e.number) + "\nDate:" + textOf(e.date) +
-                                         "\nDuration:" + textOf(e.duration) + "\n\n";
-                write(cutKeepingEnd(block, kShortLine, "\n\n"));
-            });
+        walkNamedCalls(head, options, [&](const MobrelCallLog& e, const QByteArray& groupName) {
+            const QByteArray block = callStatusLabel(e.type) + (':' + groupName) + "\nPhone:" +
+                                     textOf(e.number) + "\nDate:" + textOf(e.date) +
+                                     "\nDuration:" + textOf(e.duration) + "\n\n";
+            write(cutKeepingEnd(block, kShortLine, "\n\n"));
+        });
     });
 }

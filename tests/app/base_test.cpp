@@ -10,6 +10,7 @@
 #include <ctime>
 #include <limits>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include <sys/stat.h>
@@ -62,32 +63,29 @@ private slots:
     void privateFolderRefusesForeignNames();
 };
 
+// Per formatter, value and text. Sizes: 1000 stays bytes, 1e6 stays KB, 1e9
+// stays M, and M and G count whole KB and MB. Durations are not wrapped at a day.
 void BaseTest::formatters_data() {
     QTest::addColumn<QString>("kind");
     QTest::addColumn<qint64>("value");
     QTest::addColumn<QString>("text");
-    QTest::newRow("size 0") << "size" << qint64(0) << "0 Bytes";
-    QTest::newRow("size negative") << "size" << qint64(-5) << "-5 Bytes";
-    QTest::newRow("size 1000 stays bytes") << "size" << qint64(1000) << "1000 Bytes";
-    QTest::newRow("size 1001") << "size" << qint64(1001) << "1.00 KB";
-    QTest::newRow("size 1e6 stays KB") << "size" << qint64(1000000) << "1000.00 KB";
-    QTest::newRow("size 1.5e6") << "size" << qint64(1500000) << "1.50 M";
-    QTest::newRow("size M from whole KB") << "size" << qint64(1005500) << "1.00 M";
-    QTest::newRow("size 1e9 stays M") << "size" << qint64(1000000000) << "1000.00 M";
-    QTest::newRow("size 1e9+1") << "size" << qint64(1000000001) << "1.00 G";
-    QTest::newRow("size G from whole MB") << "size" << qint64(1005500000) << "1.00 G";
-    QTest::newRow("duration 0") << "duration" << qint64(0) << "00:00:00";
-    QTest::newRow("duration 3725") << "duration" << qint64(3725) << "01:02:05";
-    QTest::newRow("duration not wrapped") << "duration" << qint64(90000) << "25:00:00";
-    QTest::newRow("duration huge") << "duration" << qint64(-1) << "5124095576030431:00:15";
-    QTest::newRow("play 0") << "play" << qint64(0) << "00:00";
-    QTest::newRow("play 59") << "play" << qint64(59) << "00:59";
-    QTest::newRow("play 3600") << "play" << qint64(3600) << "01:00:00";
-    QTest::newRow("play 3725") << "play" << qint64(3725) << "01:02:05";
-    QTest::newRow("time epoch") << "time" << qint64(0) << "1970-01-01 00:00:00";
-    QTest::newRow("time 2024") << "time" << qint64(1709647629) << "2024-03-05 14:07:09";
-    QTest::newRow("time before 1970") << "time" << qint64(-1) << "1969-12-31 23:59:59";
-    QTest::newRow("time out of range") << "time" << std::numeric_limits<qint64>::max() << "";
+    using Cases = std::vector<std::pair<qint64, const char*>>;
+    const std::pair<const char*, Cases> table[] = {
+        {"size", {{0, "0 Bytes"}, {-5, "-5 Bytes"}, {1000, "1000 Bytes"}, {1001, "1.00 KB"},
+                  {1000000, "1000.00 KB"}, {1500000, "1.50 M"}, {1005500, "1.00 M"},
+                  {1000000000, "1000.00 M"}, {1000000001, "1.00 G"}, {1005500000, "1.00 G"}}},
+        {"duration",
+         {{0, "00:00:00"}, {3725, "01:02:05"}, {90000, "25:00:00"}, {-1, "5124095576030431:00:15"}}},
+        {"play", {{0, "00:00"}, {59, "00:59"}, {3600, "01:00:00"}, {3725, "01:02:05"}}},
+        {"time", {{0, "1970-01-01 00:00:00"}, {1709647629, "2024-03-05 14:07:09"},
+                  {-1, "1969-12-31 23:59:59"}, {std::numeric_limits<qint64>::max(), ""}}},
+    };
+    for (const auto& [kind, cases] : table) {
+        for (const auto& [value, text] : cases) {
+            QTest::addRow("%s %lld", kind, static_cast<long long>(value))
+                << QString(kind) << value << QString(text);
+        }
+    }
 }
 
 // "duration" and "play" take the value as unsigned seconds (-1 is the largest).

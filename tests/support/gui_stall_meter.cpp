@@ -3,6 +3,32 @@
 #include <QDeadlineTimer>
 #include <QEventLoop>
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdlib>
+
+namespace {
+
+// How long the calling thread has waited on a run queue so far: the second
+// field of /proc/thread-self/schedstat, in nanoseconds; 0 where it is not kept.
+qint64 runDelayMs()
+{
+    const int fd = ::open("/proc/thread-self/schedstat", O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return 0;
+    char text[128] = {};
+    const ssize_t n = ::read(fd, text, sizeof text - 1);
+    ::close(fd);
+    if (n <= 0)
+        return 0;
+    char *end = nullptr;
+    std::strtoull(text, &end, 10);  // time spent running
+    return static_cast<qint64>(std::strtoull(end, nullptr, 10) / 1000000);
+}
+
+}  // namespace
+
 GuiStallMeter::GuiStallMeter()
 {
     m_timer.setTimerType(Qt::PreciseTimer);
@@ -14,6 +40,7 @@ void GuiStallMeter::start()
 {
     m_longestMs = 0;
     m_lastTickMs = 0;
+    m_lastRunDelayMs = runDelayMs();
     m_clock.start();
     m_timer.start();
 }
@@ -37,8 +64,10 @@ qint64 GuiStallMeter::longestStallMs() const
 void GuiStallMeter::tick()
 {
     const qint64 now = m_clock.elapsed();
-    m_longestMs = qMax(m_longestMs, now - m_lastTickMs);
+    const qint64 runDelay = runDelayMs();
+    m_longestMs = qMax(m_longestMs, now - m_lastTickMs - (runDelay - m_lastRunDelayMs));
     m_lastTickMs = now;
+    m_lastRunDelayMs = runDelay;
 }
 
 bool waitUntil(const std::function<bool()> &predicate, int timeoutMs)

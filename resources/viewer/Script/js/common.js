@@ -4,33 +4,24 @@
 'use strict';
 
 const Viewer = (() => {
-  // Each category: its data file, the variable that file assigns, its member
-  // in the run summary and the page that shows it (relative to the run folder).
+  // Each category: its id (also its data file's name), the variable that file
+  // assigns, its member in the run summary, its label, the page that shows it
+  // (relative to the run folder) and its tile mark.
   const CATEGORIES = [
-    { id: 'Contacts', file: 'Contacts', variable: 'ContactContent', summary: 'Contacts',
-      label: 'Contacts', page: 'Contacts/Contacts.html', mark: 'C' },
-    { id: 'SMS', file: 'SMS', variable: 'SMSContent', summary: 'Messages',
-      label: 'Messages', page: 'SMS/SMS.html', mark: 'M' },
-    { id: 'CallHistory', file: 'CallHistory', variable: 'CallHistoryContent', summary: 'CallLogs',
-      label: 'Call History', page: 'CallHistory/CallHistory.html', mark: 'H' },
-    { id: 'Photos', file: 'Photos', variable: 'Content', summary: 'Photos',
-      label: 'Photos', page: 'index.html#photos', mark: 'P' },
-    { id: 'Videos', file: 'Videos', variable: 'Content', summary: 'Videos',
-      label: 'Videos', page: 'index.html#videos', mark: 'V' },
-    { id: 'Musics', file: 'Musics', variable: 'Content', summary: 'Musics',
-      label: 'Music', page: 'index.html#music', mark: 'A' },
-  ];
-
-  const NAV = [
-    { label: 'Overview', page: 'index.html', id: 'index' },
-    { label: 'Contacts', page: 'Contacts/Contacts.html', id: 'Contacts' },
-    { label: 'Messages', page: 'SMS/SMS.html', id: 'SMS' },
-    { label: 'Call History', page: 'CallHistory/CallHistory.html', id: 'CallHistory' },
-  ];
+    ['Contacts', 'ContactContent', 'Contacts', 'Contacts', 'Contacts/Contacts.html', 'C'],
+    ['SMS', 'SMSContent', 'Messages', 'Messages', 'SMS/SMS.html', 'M'],
+    ['CallHistory', 'CallHistoryContent', 'CallLogs', 'Call History', 'CallHistory/CallHistory.html', 'H'],
+    ['Photos', 'Content', 'Photos', 'Photos', 'index.html#photos', 'P'],
+    ['Videos', 'Content', 'Videos', 'Videos', 'index.html#videos', 'V'],
+    ['Musics', 'Content', 'Musics', 'Music', 'index.html#music', 'A'],
+  ].map(([id, variable, summary, label, page, mark]) => ({ id, file: id, variable, summary, label, page, mark }));
 
   function category(id) {
     return CATEGORIES.find((c) => c.id === id);
   }
+
+  const NAV = [{ label: 'Overview', page: 'index.html', id: 'index' }]
+    .concat(['Contacts', 'SMS', 'CallHistory'].map(category));
 
   function isObject(value) {
     return value !== null && typeof value === 'object' && !Array.isArray(value);
@@ -50,6 +41,22 @@ const Viewer = (() => {
       .filter((key) => key !== 'Version')
       .map((key) => doc[key])
       .filter(isObject);
+  }
+
+  // The records the phone had not marked as deleted.
+  function liveRecords(doc) {
+    return records(doc).filter((r) => text(r.isDelete) !== '1');
+  }
+
+  // Messages and calls are grouped per number. Each group that still holds a
+  // live record: those records, with the first name and number found in them.
+  function numberGroups(doc) {
+    return records(doc).map((group) => {
+      const items = liveRecords(group);
+      const named = items.find((r) => text(r.Name).trim() !== '');
+      const phone = items.map((r) => text(r.Phone)).find((p) => p.trim() !== '') || '';
+      return { items, name: named ? text(named.Name).trim() : '', phone };
+    }).filter((g) => g.items.length > 0);
   }
 
   // Several data files assign the same variable, so they are loaded one at a
@@ -135,6 +142,10 @@ const Viewer = (() => {
     return /\p{L}/u.test(first) ? first.toUpperCase() : '#';
   }
 
+  function plural(count, word) {
+    return count + ' ' + word + (count === 1 ? '' : 's');
+  }
+
   function deviceTitle(device) {
     const info = device && isObject(device.DeviceInfo) ? device.DeviceInfo : {};
     const brand = text(info.Device_Name).trim();
@@ -183,6 +194,111 @@ const Viewer = (() => {
     return el('div', 'notice', message);
   }
 
+  // A page's heading row: the heading, the summary (when given) and a search box.
+  function toolbar(heading, summary, placeholder) {
+    const bar = el('div', 'toolbar');
+    const search = el('input', 'search');
+    search.type = 'search';
+    search.id = 'search';
+    search.placeholder = placeholder;
+    append(bar, el('h1', null, heading), summary, search);
+    return { bar, search };
+  }
+
+  // The start of a category page: its heading row, then its document. Without
+  // the document the page says why (unreadable, or absent from the run) and
+  // null comes back.
+  async function categoryPage(ctx, id, placeholder, unreadable, absent) {
+    const main = document.getElementById('main');
+    const summary = el('span', 'summary');
+    const { bar, search } = toolbar(category(id).label, summary, placeholder);
+    main.appendChild(bar);
+    const { present, doc } = await ctx.load(id);
+    if (!present || !doc) {
+      search.disabled = true;
+      main.appendChild(el('div', 'card')).appendChild(notice(present ? unreadable : absent));
+      return null;
+    }
+    return { main, summary, search, doc };
+  }
+
+  // A list beside a detail card; show() puts another detail card in its place.
+  function splitView(main, emptyText) {
+    const split = el('div', 'split');
+    const listCard = el('section', 'card');
+    const list = el('div', 'list');
+    list.id = 'list';
+    const none = el('div', 'empty-match', emptyText);
+    append(listCard, list, none);
+    let detail = el('section', 'card detail');
+    append(split, listCard, detail);
+    main.appendChild(split);
+    return {
+      list,
+      none,
+      show(next) {
+        split.replaceChild(next, detail);
+        detail = next;
+      },
+    };
+  }
+
+  function noticeCard(message) {
+    const card = el('section', 'card detail');
+    card.appendChild(notice(message));
+    return card;
+  }
+
+  // One entry of a split view's list: a button holding the given parts.
+  function listButton(list, parts, onClick) {
+    const button = el('button', 'list-item');
+    button.type = 'button';
+    append(button, ...parts);
+    button.addEventListener('click', onClick);
+    list.appendChild(button);
+    return button;
+  }
+
+  // The chosen entry's card: avatar letter, title, an optional line below it,
+  // then the body, or emptyText when the body holds nothing.
+  function detailCard(title, sub, body, emptyText) {
+    const card = el('section', 'card detail');
+    card.id = 'detail';
+    const head = el('div', 'detail-head');
+    const titles = el('div');
+    append(titles, el('h2', null, title), sub ? el('div', 'sub', sub) : null);
+    append(head, el('div', 'avatar', initial(title)), titles);
+    append(card, head, body.firstChild ? body : notice(emptyText));
+    return card;
+  }
+
+  function table(headers, rows) {
+    const node = el('table');
+    const headRow = el('tr');
+    for (const h of headers) headRow.appendChild(el('th', null, h));
+    node.appendChild(el('thead')).appendChild(headRow);
+    const body = el('tbody');
+    for (const row of rows) body.appendChild(row);
+    node.appendChild(body);
+    return node;
+  }
+
+  // Shows the rows whose item passes the test and hides the others; returns
+  // how many are shown and the index of the first (-1 when none).
+  function filterRows(items, rows, test) {
+    let shown = 0;
+    let first = -1;
+    items.forEach((item, i) => {
+      const visible = test(item);
+      rows[i].hidden = !visible;
+      if (visible) {
+        shown += 1;
+        if (first < 0) first = i;
+      }
+    });
+    return { shown, first };
+  }
+
   // Loads the run-level files, fills the header, then hands over to the page.
   // A category's data file is only asked for when the run summary lists it, so
   // a category that was not backed up costs no failed request.
@@ -221,8 +337,8 @@ const Viewer = (() => {
   }
 
   return {
-    CATEGORIES, category, isObject, text, records, loadData, el, append, mediaHref,
-    queryWords, matches, formatSize, formatSeconds, initial, deviceTitle, searchBox,
-    notice, boot,
+    CATEGORIES, isObject, text, liveRecords, numberGroups, el, append, mediaHref,
+    matches, formatSize, formatSeconds, initial, plural, searchBox, notice, toolbar, categoryPage,
+    splitView, noticeCard, listButton, detailCard, table, filterRows, boot,
   };
 })();

@@ -121,17 +121,6 @@
     return tr;
   }
 
-  function mediaTable(headers, rows) {
-    const table = V.el('table');
-    const headRow = V.el('tr');
-    for (const h of headers) headRow.appendChild(V.el('th', null, h));
-    table.appendChild(V.el('thead')).appendChild(headRow);
-    const body = V.el('tbody');
-    for (const row of rows) body.appendChild(row);
-    table.appendChild(body);
-    return table;
-  }
-
   // The three media kinds: what each shows and what its search reads.
   const MEDIA = [
     {
@@ -158,7 +147,7 @@
           { text: V.formatSize(item.Filesize), className: 'num' },
           { text: V.text(item.Modiftime), className: 'num' },
         ]));
-        return { view: mediaTable(['Title', 'File name on phone', 'Duration', 'Size', 'Modified'], rows), rows };
+        return { view: V.table(['Title', 'File name on phone', 'Duration', 'Size', 'Modified'], rows), rows };
       },
     },
     {
@@ -172,22 +161,17 @@
           { text: V.text(item.Duration), className: 'num' },
           { text: V.formatSize(item.Filesize), className: 'num' },
         ]));
-        return { view: mediaTable(['Title', 'Artist', 'Album', 'Duration', 'Size'], rows), rows };
+        return { view: V.table(['Title', 'Artist', 'Album', 'Duration', 'Size'], rows), rows };
       },
     },
   ];
 
   async function render(ctx) {
     const main = document.getElementById('main');
-    const toolbar = V.el('div', 'toolbar');
-    const search = V.el('input', 'search');
-    search.type = 'search';
-    search.id = 'search';
-    search.placeholder = 'Search photos, videos and music';
-    V.append(toolbar, V.el('h1', null, 'Backup overview'), search);
+    const { bar, search } = V.toolbar('Backup overview', null, 'Search photos, videos and music');
     const overview = V.el('div', 'overview');
     V.append(overview, deviceCard(ctx.device), tilesCard(ctx));
-    V.append(main, toolbar, overview);
+    V.append(main, bar, overview);
 
     const lists = [];
     for (const kind of MEDIA) {
@@ -203,7 +187,7 @@
         section.appendChild(V.notice('The ' + kind.title.toLowerCase() + ' list of this backup could not be read.'));
         continue;
       }
-      const items = V.records(doc).filter((item) => V.text(item.isDelete) !== '1');
+      const items = V.liveRecords(doc);
       if (items.length === 0) {
         summary.textContent = '0 items';
         section.appendChild(V.notice('No ' + kind.title.toLowerCase() + ' in this backup.'));
@@ -218,15 +202,8 @@
 
     function applySearch(words) {
       for (const list of lists) {
-        let shown = 0;
-        list.items.forEach((item, i) => {
-          const visible = V.matches(list.kind.searchText(item), words);
-          list.rows[i].hidden = !visible;
-          if (visible) shown += 1;
-        });
-        list.summary.textContent = words.length === 0
-          ? list.items.length + (list.items.length === 1 ? ' item' : ' items')
-          : shown + ' of ' + list.items.length;
+        const { shown } = V.filterRows(list.items, list.rows, (item) => V.matches(list.kind.searchText(item), words));
+        list.summary.textContent = words.length === 0 ? V.plural(list.items.length, 'item') : shown + ' of ' + list.items.length;
         list.none.hidden = shown !== 0;
       }
     }
