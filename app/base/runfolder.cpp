@@ -7,6 +7,8 @@
 
 namespace {
 
+constexpr int kMostRunsInOneSecond = 99;
+
 // The device name as one safe path component and settings key.
 QString folderSafe(const QString& name) {
     QString safe;
@@ -29,7 +31,14 @@ QString deviceName(const QString& brand, const QString& model) {
 RunFolder createOutputFolder(const QString& brand, const QString& model, const QDateTime& when) {
     const QString output = QString(folderSetting(kSavePathKey)).replace('\\', '/');
     const QString device = folderSafe(deviceName(brand, model));
-    const QString time = when.toString("MM-dd-yyyy-HH-mm-ss");
+    // A run of the same phone in the same second finds its folder taken: it
+    // takes the next "(n)" instead of mixing its files into the other run's
+    // folder (or deleting that folder when stopped).
+    QString time = when.toString("MM-dd-yyyy-HH-mm-ss");
+    const QString second = time;
+    for (int n = 2; QFileInfo(output + '/' + device + '-' + time).isDir() && n <= kMostRunsInOneSecond; ++n) {
+        time = second + QStringLiteral("(%1)").arg(n);
+    }
     const QString folderName = device + '-' + time;
 
     QDir(output).mkdir(folderName);

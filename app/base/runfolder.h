@@ -16,7 +16,8 @@ QString deviceName(const QString& brand, const QString& model);
 
 // Makes the run folder "<SavePath>/<device>-<MM-dd-yyyy-HH-mm-ss>" for the
 // phone's brand and model at the local time when, and names the run
-// "<MM-dd-yyyy-HH-mm-ss>-<device>". The phone's texts cannot leave the output
+// "<MM-dd-yyyy-HH-mm-ss>-<device>"; a later run of the same second gets "(2)",
+// "(3)", ... after the time in both. The phone's texts cannot leave the output
 // folder: control characters are dropped and "/" and "\" become "_".
 RunFolder createOutputFolder(const QString& brand, const QString& model,
                              const QDateTime& when = QDateTime::currentDateTime());

@@ -240,6 +240,13 @@ void BaseTest::runFolder() {
     QVERIFY(run.created);
     QVERIFY(QFileInfo(run.folder).isDir());
     QCOMPARE(QFileInfo(run.folder).absolutePath(), output);
+
+    // A second run of the same second gets a folder and a name of its own.
+    const RunFolder again =
+        createOutputFolder(brand, model, QDateTime(QDate(2024, 3, 5), QTime(14, 7, 9)));
+    QCOMPARE(again.folder, output + "/" + device + "-03-05-2024-14-07-09(2)");
+    QCOMPARE(again.name, "03-05-2024-14-07-09(2)-" + device);
+    QVERIFY(again.created);
 }
 
 // A folder that cannot be made is reported, not passed on as made.
