@@ -1,18 +1,29 @@
-// The data browser's frame: a column of entries on the left and a content
-// area on the right that shows one panel at a time. Today the column holds the
-// device entry and the content area the device information view.
+// The data browser's frame: a column of entries on the left (the device and
+// the six categories with their counts) and a content area on the right that
+// shows one of seven panels. It loads a category on FlushDataThread and
+// deletes ticked records on DeleteDataThread, one job at a time.
 #pragma once
 
+#include <QStringList>
 #include <QWidget>
 
 class BackupItemWidget;
+class DeleteDataThread;
 class DeviceManager_DeviceInfoWidget;
+class DeviceManager_ListPanelWidget;
+class DeviceManager_MediaPanelWidget;
+class DeviceManager_PanelWidget;
+class FlushDataThread;
+class QTimer;
 
 class DeviceManagerWidget : public QWidget {
     Q_OBJECT
 
 public:
+    static constexpr int categoryCount = 6;
+
     explicit DeviceManagerWidget(QWidget* parent);
+    ~DeviceManagerWidget() override;
 
     // The build passes after construction, in this order; layoutChildren again
     // whenever the widget's size changes.
@@ -21,19 +32,57 @@ public:
     void setLanguageTexts();
 
     DeviceManager_DeviceInfoWidget* deviceInfoView() { return m_deviceInfoView; }
-    // Reloads the phone's information and shows the device information view.
+    // The view of a category (itemType 0 to 5), else null.
+    DeviceManager_PanelWidget* categoryView(int itemType) const;
+    // Reloads the phone's information and shows the device information view alone.
     void showDeviceInfo();
-    // The device entry shows the phone's name (withCounts) or "Device".
+
+    // The entries' texts: with counts, the phone's name and "Name (current/total)";
+    // without, "Device" and the plain names.
     void updateItemCounts(bool withCounts);
 
-private slots:
+    // Loads a category from the phone and shows its view; refused while a job runs.
+    void startFlushData(int itemType);
+    // Shows the category's view alone, emptied for a load or filled from the cache.
+    void showItemView(int itemType, bool loading);
+    // Deletes the records ticked in the category; view's busy state ends with the
+    // job, and the category is loaded again. Refused while a job runs.
+    void startDeleteData(int itemType, DeviceManager_PanelWidget* view);
+    // The running deletion ends before its next record.
+    void stopDeleteData();
+    // Forgets every category, so that the next click loads it again.
+    void resetAllItems();
+
+    // A load or a deletion runs.
+    bool isBusy() const;
+
+signals:
+    // The main window's "Backup" and "Restore" buttons: off while a job runs.
+    void toolButtonsEnabled(bool on);
+
+public slots:
     void leftTypeWidgetClicked_slots(void* entry);
+    void flushDataThreadFinished();
+    void deleteDataThreadFinished();
+    void m_tTimer1_slots();
 
 private:
     QString deviceName() const;
+    void hidePanels();
+    void startCountTimer();
+    DeviceManager_ListPanelWidget* listView(int itemType) const;
+    DeviceManager_MediaPanelWidget* mediaView(int itemType) const;
 
     QWidget* leftColumn;
     BackupItemWidget* deviceEntry;
+    BackupItemWidget* categoryEntries[categoryCount];
+    QStringList categoryNames;
     QWidget* contentArea;
     DeviceManager_DeviceInfoWidget* m_deviceInfoView;
+    DeviceManager_ListPanelWidget* listViews[3];    // contacts, messages, call history
+    DeviceManager_MediaPanelWidget* mediaViews[3];  // photos, videos, music
+    FlushDataThread* flushThread;
+    DeleteDataThread* deleteThread;
+    DeviceManager_PanelWidget* pendingView = nullptr;  // the view whose deletion runs
+    QTimer* countTimer;
 };

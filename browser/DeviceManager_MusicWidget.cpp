@@ -1,0 +1,3 @@
+#include "DeviceManager_MusicWidget.h"
+
+void DeviceManager_MusicWidget::setLanguageTexts() { setCategoryName(tr("Musics")); }

@@ -1,0 +1,3 @@
+#include "DeviceManager_VideoWidget.h"
+
+void DeviceManager_VideoWidget::setLanguageTexts() { setCategoryName(tr("Videos")); }
