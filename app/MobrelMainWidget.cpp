@@ -114,6 +114,12 @@ void MobrelMainWidget::createChildren() {
     }
     connect(devicePage->connectionScreen(), &DeviceConnectedWidget::deviceReady, this,
             &MobrelMainWidget::onDeviceReady);
+    connect(backupPage, &MobrelBackupWidget::navigationEnabled, this, &MobrelMainWidget::setNavigationEnabled);
+    // While the browser loads or deletes, no backup or restore may start.
+    connect(devicePage->dataBrowser(), &DeviceManagerWidget::toolButtonsEnabled, this, [this](bool on) {
+        toolBar->setToolButtonEnabled(on, 1);
+        toolBar->setToolButtonEnabled(on, 2);
+    });
 
     // Its quiet check is scheduled at once and speaks only of a newer version.
     updateChecker = new UpdateChecker(this);
@@ -257,7 +263,7 @@ void MobrelMainWidget::onDeviceReady() {
     browser->showDeviceInfo();
     const DeviceManager_DeviceInfoWidget* info = browser->deviceInfoView();
     const QString name = deviceName(info->deviceBrand(), info->deviceModel());
-    backupPage->setSourceDevice(true, name);
+    backupPage->setSourceDevice(true, name, info->deviceBrand(), info->deviceModel());
     restorePage->setDestinationDevice(true, name);
     browser->updateItemCounts(true);
 }

@@ -1,14 +1,41 @@
 #include "MobrelBackupWidget.h"
 
 #include "BackupItemWidget.h"
+#include "ExportingView.h"
+#include "MyMessageBoxWidget.h"
 #include "MyPushButton.h"
+#include "base/paths.h"
+#include "base/runfolder.h"
 #include "base/settings.h"
 #include "base/uiscale.h"
 #include "mobrelclient.h"
 #include "transferlayout.h"
 
+#include <QDesktopServices>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLabel>
+#include <QSettings>
+#include <QUrl>
+
+namespace {
+
+constexpr int kProgressTickMs = 200;
+
+// Entry statuses of BackupItemWidget.
+constexpr int kShowCheckBox = 0;
+constexpr int kWaiting = 1;
+constexpr int kRunning = 2;
+constexpr int kSucceeded = 3;
+constexpr int kLeftOut = 4;
+
+std::array<int, kCategoryCount> libraryCounts() {
+    return {MobrelApi_GetPersonCount(),       MobrelApi_GetSMSCount(),   MobrelApi_GetCallHistoryCount(),
+            MobrelApi_GetPhotoCount(),        MobrelApi_GetVideoCount(), MobrelApi_GetMusicCount()};
+}
+
+}  // namespace
 
 MobrelBackupWidget::MobrelBackupWidget(QWidget* parent)
     : QWidget(parent),
@@ -33,9 +60,18 @@ MobrelBackupWidget::MobrelBackupWidget(QWidget* parent)
     outputPathLabel->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     connect(outputPathButton, &MyPushButton::clicked, this,
             &MobrelBackupWidget::outpathButton_slots);
+    connect(backupButton, &MyPushButton::clicked, this, &MobrelBackupWidget::backupButton_slots);
+    connect(&backupWorker, &QThread::finished, this, &MobrelBackupWidget::backupDataThread_Finished);
+    progressTimer.setInterval(kProgressTickMs);
+    connect(&progressTimer, &QTimer::timeout, this, &MobrelBackupWidget::tTimer1_slots);
     for (BackupItemWidget* entry : categoryItems) entry->setChecked(true);
     outputPathLabel->setText(folderSetting(QLatin1String(kSavePathKey)));
     setSourceDevice(false, QString());
+}
+
+MobrelBackupWidget::~MobrelBackupWidget() {
+    backupWorker.stopRequested = true;
+    backupWorker.wait();
 }
 
 void MobrelBackupWidget::layoutChildren() {
@@ -81,7 +117,10 @@ void MobrelBackupWidget::setLanguageTexts() {
     refreshCounts();
 }
 
-void MobrelBackupWidget::setSourceDevice(bool connected, const QString& deviceName) {
+void MobrelBackupWidget::setSourceDevice(bool connected, const QString& deviceName,
+                                         const QString& brand, const QString& model) {
+    deviceBrand = brand;
+    deviceModel = model;
     sourceLabel->setText(tr("Source: ") + tr("Device"));
     destinationLabel->setText(tr("Destination: ") + tr("Computer"));
     noPhonePicture->setVisible(!connected);
@@ -95,9 +134,7 @@ void MobrelBackupWidget::setSourceDevice(bool connected, const QString& deviceNa
 
 void MobrelBackupWidget::refreshCounts() {
     if (categoryNames.isEmpty()) return;
-    const int counts[kCategoryCount] = {MobrelApi_GetPersonCount(),  MobrelApi_GetSMSCount(),
-                                        MobrelApi_GetCallHistoryCount(), MobrelApi_GetPhotoCount(),
-                                        MobrelApi_GetVideoCount(),   MobrelApi_GetMusicCount()};
+    const std::array<int, kCategoryCount> counts = libraryCounts();
     for (int i = 0; i < kCategoryCount; ++i) {
         categoryItems[i]->setItemText(categoryText(categoryNames[i], counts[i]));
         categoryItems[i]->setItemEnabled(counts[i] > 0);
@@ -111,4 +148,134 @@ void MobrelBackupWidget::outpathButton_slots() {
     if (folder.isEmpty()) return;
     setFolderSetting(QLatin1String(kSavePathKey), folder);
     outputPathLabel->setText(folder);
+}
+
+void MobrelBackupWidget::backupButton_slots() {
+    pendingExportView = nullptr;
+    if (backupWorker.isRunning()) return;
+    const std::array<int, kCategoryCount> counts = libraryCounts();
+    int chosen = 0;
+    for (int type = 0; type < kCategoryCount; ++type) {
+        backupWorker.totalCount[type] = static_cast<quint32>(qMax(0, counts[type]));
+        backupWorker.categoryState[type] = BackupDataThread::kNotChosen;
+        backupWorker.doneCount[type] = 0;
+        if (categoryItems[type]->isChecked()) {
+            backupWorker.categoryState[type] = BackupDataThread::kChosen;
+            categoryItems[type]->setStatus(kWaiting);
+            ++chosen;
+        } else {
+            categoryItems[type]->setStatus(kLeftOut);
+            categoryItems[type]->setItemEnabled(false);
+        }
+    }
+    if (chosen == 0) {
+        askUser(tr("Tolvane") + QLatin1Char(' ') + tr("Mobrel"), tr("Please select an item to backup."), false);
+        for (BackupItemWidget* entry : categoryItems) entry->setStatus(kShowCheckBox);
+        refreshCounts();
+        return;
+    }
+    startRun(true);
+    progressTimer.start();
+    backupButton->setButtonEnabled(false);
+    outputPathButton->setButtonEnabled(false);
+    emit navigationEnabled(false);
+}
+
+bool MobrelBackupWidget::startExport(int itemType, ExportingView* view) {
+    if (backupWorker.isRunning() || itemType < 0 || itemType >= kCategoryCount) return false;
+    pendingExportView = view;
+    for (int type = 0; type < kCategoryCount; ++type) {
+        backupWorker.categoryState[type] = BackupDataThread::kNotChosen;
+        backupWorker.doneCount[type] = 0;
+    }
+    backupWorker.categoryState[itemType] = BackupDataThread::kChosen;
+    startRun(false);
+    return true;
+}
+
+void MobrelBackupWidget::stopWorker() { backupWorker.stopRequested = true; }
+
+void MobrelBackupWidget::startRun(bool backupMode) {
+    const RunFolder run = createOutputFolder(deviceBrand, deviceModel);
+    backupWorker.runFolder = run.folder;
+    backupWorker.runName = run.name;
+    backupWorker.backupMode = backupMode;
+    backupWorker.start();
+}
+
+void MobrelBackupWidget::tTimer1_slots() {
+    if (!updateLock.tryLockForWrite()) return;
+    for (int type = 0; type < kCategoryCount; ++type) {
+        const quint8 state = backupWorker.categoryState[type];
+        BackupItemWidget* entry = categoryItems[type];
+        if (state == BackupDataThread::kWriting) entry->setStatus(kRunning);
+        if (state == BackupDataThread::kWritten) entry->setStatus(kSucceeded);
+        entry->setItemEnabled(state != BackupDataThread::kNotChosen);
+        if (state != BackupDataThread::kNotChosen) {
+            entry->setItemText(categoryNames.value(type) + QStringLiteral(" (") +
+                               QString::number(backupWorker.doneCount[type]) + QStringLiteral(" / ") +
+                               QString::number(backupWorker.totalCount[type]) + QLatin1Char(')'));
+        }
+    }
+    updateLock.unlock();
+}
+
+void MobrelBackupWidget::backupDataThread_Finished() {
+    emit navigationEnabled(true);
+    backupButton->setButtonEnabled(true);
+    outputPathButton->setButtonEnabled(true);
+    progressTimer.stop();
+    for (BackupItemWidget* entry : categoryItems) {
+        entry->setStatus(kShowCheckBox);
+        entry->setItemEnabled(true);
+    }
+    refreshCounts();
+    if (pendingExportView) {
+        pendingExportView->endBusyState();
+        pendingExportView = nullptr;
+    }
+    if (backupWorker.stopRequested) {
+        // Never the output folder itself: only a run folder this run made.
+        if (!backupWorker.runName.isEmpty() && QFileInfo(backupWorker.runFolder).isDir())
+            QDir(backupWorker.runFolder).removeRecursively();
+        return;
+    }
+    recordRun();
+    const QStringList incomplete = incompleteCategories();
+    const bool open =
+        incomplete.isEmpty()
+            ? askUser(tr("Backup finished"),
+                      tr("The backup process is finished. Do you want to open the output folder now?"), true)
+            : askUser(tr("Backup incomplete"),
+                      tr("The backup process is finished, but these categories could not be saved "
+                         "completely: %1. Do you want to open the output folder now?")
+                          .arg(incomplete.join(QStringLiteral(", "))),
+                      true);
+    if (open) QDesktopServices::openUrl(QUrl::fromLocalFile(backupWorker.runFolder));
+    emit backupListChanged();
+}
+
+void MobrelBackupWidget::recordRun() {
+    QSettings list(backupListFile(), QSettings::IniFormat);
+    if (list.status() != QSettings::NoError) return;
+    list.setValue(backupWorker.runName, backupWorker.runFolder);
+    list.sync();
+}
+
+QStringList MobrelBackupWidget::incompleteCategories() const {
+    QStringList names;
+    for (int type = 0; type < kCategoryCount; ++type) {
+        if (backupWorker.categoryState[type] != BackupDataThread::kNotChosen && !backupWorker.categoryComplete[type])
+            names << categoryNames.value(type);
+    }
+    return names;
+}
+
+bool MobrelBackupWidget::askUser(const QString& title, const QString& text, bool withCancel) {
+    MyMessageBoxWidget box;
+    box.setButtonTexts(tr("Yes"), tr("Cancel"), tr("OK"), tr("NO"));
+    box.setContent(title, text, 2, withCancel ? 1 : 2, withCancel ? 1 : 0);
+    box.centerOver(window());
+    box.exec();
+    return box.isAccepted();
 }
