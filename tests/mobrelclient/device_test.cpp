@@ -178,12 +178,8 @@ TEST(DevicePresence, FollowsThePhoneWhoseVersionHasAThirdPart) {
     EXPECT_EQ(MobrelApi_CheckEnableUSBDebug(-1), 0);
 
     {
-        // Without adb the list cannot be read.
-        const char* oldPath = std::getenv("PATH");
-        const std::string path = oldPath ? oldPath : "/usr/bin:/bin";
-        ::setenv("PATH", (kEnvironment->root.path() / "no-adb-here").c_str(), 1);
-        EXPECT_EQ(MobrelApi_CheckConnectDeviceToPC_Count(), -1);
-        ::setenv("PATH", path.c_str(), 1);
+        mobreltest::ScopedEnv noAdb("PATH", (kEnvironment->root.path() / "no-adb-here").c_str());
+        EXPECT_EQ(MobrelApi_CheckConnectDeviceToPC_Count(), -1) << "the list was read without adb";
     }
 
     sim.stopPhone();

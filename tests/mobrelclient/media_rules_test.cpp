@@ -44,24 +44,20 @@ TEST(MediaNames, NumberedNames) {
 
 TEST(MediaPaths, ExportPathsStayInsideTheExternalStorage) {
     const std::string storage = "/storage/emulated/0";
-    EXPECT_EQ(sdcardPathOf(storage, "/storage/emulated/0/DCIM/a.jpg"), "/sdcard/DCIM/a.jpg");
-    EXPECT_EQ(sdcardPathOf(storage + "/", "/storage/emulated/0/DCIM/a.jpg"), "/sdcard/DCIM/a.jpg");
-    EXPECT_EQ(sdcardPathOf(storage, "/storage/emulated/0/Images/it's \"x\" y.png"), "/sdcard/Images/it's \"x\" y.png");
-    // Another prefix, or one that only starts like it, is refused rather than cut.
-    EXPECT_EQ(sdcardPathOf(storage, "/data/data/x/secret.db"), "");
-    EXPECT_EQ(sdcardPathOf(storage, "/storage/emulated/01/a.jpg"), "");
-    EXPECT_EQ(sdcardPathOf(storage, "/storage/emulated"), "");
-    EXPECT_EQ(sdcardPathOf(storage, "DCIM/a.jpg"), "");
-    // Dot components, the storage itself, a folder.
-    EXPECT_EQ(sdcardPathOf(storage, "/storage/emulated/0/../../../etc/passwd"), "");
-    EXPECT_EQ(sdcardPathOf(storage, "/storage/emulated/0/DCIM/.."), "");
-    EXPECT_EQ(sdcardPathOf(storage, "/storage/emulated/0/."), "");
-    EXPECT_EQ(sdcardPathOf(storage, "/storage/emulated/0"), "");
-    EXPECT_EQ(sdcardPathOf(storage, "/storage/emulated/0/"), "");
-    EXPECT_EQ(sdcardPathOf(storage, "/storage/emulated/0/DCIM/"), "");
-    EXPECT_EQ(sdcardPathOf(storage, "/storage/emulated/0/a\nb.jpg"), "");
+    const std::string dcim = storage + "/DCIM/a.jpg";
+    EXPECT_EQ(sdcardPathOf(storage, dcim), "/sdcard/DCIM/a.jpg");
+    EXPECT_EQ(sdcardPathOf(storage + "/", dcim), "/sdcard/DCIM/a.jpg");
+    EXPECT_EQ(sdcardPathOf(storage, storage + "/Images/it's \"x\" y.png"), "/sdcard/Images/it's \"x\" y.png");
+    // Refused rather than cut: another prefix or one that only starts alike, dot
+    // components, the storage itself, a folder, a line break.
+    for (const char* path : {"/data/data/x/secret.db", "/storage/emulated/01/a.jpg", "/storage/emulated", "DCIM/a.jpg",
+                             "/storage/emulated/0/../../../etc/passwd", "/storage/emulated/0/DCIM/..",
+                             "/storage/emulated/0/.", "/storage/emulated/0", "/storage/emulated/0/",
+                             "/storage/emulated/0/DCIM/", "/storage/emulated/0/a\nb.jpg"}) {
+        EXPECT_EQ(sdcardPathOf(storage, path), "") << path;
+    }
     // No usable storage path: nothing can be checked, so nothing is pulled.
-    EXPECT_EQ(sdcardPathOf("", "/storage/emulated/0/DCIM/a.jpg"), "");
+    EXPECT_EQ(sdcardPathOf("", dcim), "");
     EXPECT_EQ(sdcardPathOf("ID:XYZ;", "ID:XYZ;/DCIM/a.jpg"), "");
     EXPECT_FALSE(isPlainPhonePath("/storage/../x"));
     EXPECT_TRUE(isPlainPhonePath("/storage/emulated/0"));

@@ -254,20 +254,17 @@ TEST_F(Media, AddNumbersATakenName) {
         writeFile(source, content);
         return kind.add(source.c_str(), name);
     };
-    const fs::path music = sim().sdcardPath() / "Music";
-    EXPECT_EQ(addFrom(kMusicKind, "first song", "song.mp3"), 0);
-    EXPECT_EQ(addFrom(kMusicKind, "second song", "song.mp3"), 0);
-    EXPECT_EQ(addFrom(kMusicKind, "third song", "song.mp3"), 0);
-    EXPECT_EQ(readFile(music / "song.mp3"), "first song");
-    EXPECT_EQ(readFile(music / "song(1).mp3"), "second song");
-    EXPECT_EQ(readFile(music / "song(2).mp3"), "third song");
-
-    // Without an extension the number goes at the end.
-    const fs::path videos = sim().sdcardPath() / "Videos";
-    EXPECT_EQ(addFrom(kVideoKind, "first clip", "clip"), 0);
-    EXPECT_EQ(addFrom(kVideoKind, "second clip", "clip"), 0);
-    EXPECT_EQ(readFile(videos / "clip"), "first clip");
-    EXPECT_EQ(readFile(videos / "clip(1)"), "second clip");
+    // The number goes before the extension, or at the end without one.
+    const struct {
+        const MediaKind& kind;
+        const char* name;
+        std::vector<std::string> onPhone;
+    } cases[] = {{kMusicKind, "song.mp3", {"Music/song.mp3", "Music/song(1).mp3", "Music/song(2).mp3"}},
+                 {kVideoKind, "clip", {"Videos/clip", "Videos/clip(1)"}}};
+    for (const auto& c : cases) {
+        for (size_t n = 0; n < c.onPhone.size(); ++n) EXPECT_EQ(addFrom(c.kind, c.onPhone[n], c.name), 0);
+        for (const std::string& path : c.onPhone) EXPECT_EQ(readFile(sim().sdcardPath() / path), path);
+    }
 
     // When the name and all nine numbered names are taken nothing is overwritten.
     const fs::path images = sim().sdcardPath() / "Images";
@@ -280,13 +277,11 @@ TEST_F(Media, AddNumbersATakenName) {
     EXPECT_EQ(readFile(sim().storePath() / "media.jsonl"), storeBefore);
 
     // Each numbered file was registered as a song or video of its own.
-    ASSERT_GE(MobrelApi_FlushMusic(), 0);
-    ASSERT_GE(MobrelApi_FlushVideo(), 0);
-    const std::vector<MediaItem> songs = listed(kMusicKind), clips = listed(kVideoKind);
-    for (const char* name : {"Music/song.mp3", "Music/song(1).mp3", "Music/song(2).mp3"}) {
-        EXPECT_NE(findByPath(songs, kStoragePrefix + name), nullptr) << name;
+    for (const auto& c : cases) {
+        ASSERT_GE(c.kind.flush(), 0);
+        const std::vector<MediaItem> items = listed(c.kind);
+        for (const std::string& path : c.onPhone) EXPECT_NE(findByPath(items, kStoragePrefix + path), nullptr) << path;
     }
-    for (const char* name : {"Videos/clip", "Videos/clip(1)"}) EXPECT_NE(findByPath(clips, kStoragePrefix + name), nullptr) << name;
 }
 
 TEST_F(Media, RefusesUnsafeDeviceFileNames) {

@@ -256,18 +256,11 @@ TEST(UsbWatch, WatcherStartsAndStopsAgain) {
 
 TEST(UsbWatch, AThreadThatCannotStartIsTriedTwiceThenLogged) {
     const std::string logged = "file:CheckAndroidDevice, line:38\nFaild(0)  CheckAndroidDevice, 38\n";
-    const size_t before = occurrences(logText(), logged);
-    int calls = 0;
-    EXPECT_EQ(startWithRetry([&calls] { return ++calls == 2; }), 0);
-    EXPECT_EQ(calls, 2);
-    EXPECT_EQ(occurrences(logText(), logged), before);
-
-    calls = 0;
-    EXPECT_EQ(startWithRetry([&calls] {
-                  ++calls;
-                  return false;
-              }),
-              -1);
-    EXPECT_EQ(calls, 2);
-    EXPECT_EQ(occurrences(logText(), logged), before + 1);
+    for (const bool secondStarts : {true, false}) {
+        const size_t before = occurrences(logText(), logged);
+        int calls = 0;
+        EXPECT_EQ(startWithRetry([&] { return ++calls == 2 && secondStarts; }), secondStarts ? 0 : -1);
+        EXPECT_EQ(calls, 2);
+        EXPECT_EQ(occurrences(logText(), logged), before + (secondStarts ? 0 : 1));
+    }
 }

@@ -64,16 +64,11 @@ TEST(PrivateFolder, AFolderOfAnotherOwnerIsRefused) {
 
 TEST(PrivateFolder, RuntimeFolderIsUsedOnlyWhenPrivate) {
     const std::string runtime = makeTempDir("runtime");
+    ScopedEnv env("XDG_RUNTIME_DIR", runtime.c_str());
     chmod(runtime.c_str(), 0700);
-    {
-        ScopedEnv env("XDG_RUNTIME_DIR", runtime.c_str());
-        EXPECT_EQ(platform::privateTempFolder(), runtime + "/");
-    }
+    EXPECT_EQ(platform::privateTempFolder(), runtime + "/");
     chmod(runtime.c_str(), 0755);
-    {
-        ScopedEnv env("XDG_RUNTIME_DIR", runtime.c_str());
-        EXPECT_EQ(platform::privateTempFolder(), privateName("/tmp"));
-    }
+    EXPECT_EQ(platform::privateTempFolder(), privateName("/tmp"));
 }
 
 TEST(DocumentsFolder, FollowsUserDirsElseHomeDocuments) {

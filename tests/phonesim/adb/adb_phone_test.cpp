@@ -140,6 +140,12 @@ protected:
     CommandResult push(const fs::path& from, const std::string& to) { return sim.adbDevice({"push", from.string(), to}); }
     CommandResult pull(const std::string& from, const fs::path& to) { return sim.adbDevice({"pull", from, to.string()}); }
     CommandResult install(const fs::path& apk) { return sim.adbDevice({"install", apk.string()}); }
+    CommandResult startApp(const std::string& activity = ".ui.MainActivity") {
+        return shell("am start -n " + kPackage + "/" + activity);
+    }
+    CommandResult forward() { return sim.adbDevice({"forward", "tcp:25803", "tcp:20148"}); }
+    // A failed command's exit code: an old phone's adb has no shell protocol to carry it.
+    int failed() const { return legacy() ? 0 : 1; }
 
     PhoneSim sim;
     fs::path local;
@@ -162,7 +168,7 @@ TEST_P(Phone, GetpropAnswersTheProfileValues) {
 }
 
 TEST_P(Phone, UnknownCommandAnswersLikeThePhonesShellAndLeavesForwardsAlone) {
-    ASSERT_EQ(sim.adbDevice({"forward", "tcp:25803", "tcp:20148"}).exitCode, 0);
+    ASSERT_EQ(forward().exitCode, 0);
     const CommandResult r = sim.adbDevice({"shell", "forward", "--remove-all"});
     const std::string text = "/system/bin/sh: forward: inaccessible or not found";
     if (legacy()) {
@@ -178,7 +184,7 @@ TEST_P(Phone, UnknownCommandAnswersLikeThePhonesShellAndLeavesForwardsAlone) {
 
 TEST_P(Phone, ShellReadsQuotesAndWorksInsideTheTreesOnly) {
     EXPECT_EQ(shell("echo \"a  b\" 'c  d' e\\ f </dev/null 2>&1").out, line("a  b c  d e f"));
-    EXPECT_EQ(shell("echo 'unterminated").exitCode, legacy() ? 0 : 1);
+    EXPECT_EQ(shell("echo 'unterminated").exitCode, failed());
 
     ASSERT_EQ(shell("mkdir '/sdcard/New Dir'").exitCode, 0);
     EXPECT_TRUE(fs::is_directory(sim.sdcardPath() / "New Dir"));
@@ -194,7 +200,7 @@ TEST_P(Phone, ShellReadsQuotesAndWorksInsideTheTreesOnly) {
     for (const char* path : {"/sdcard/../../outside.txt", "/sdcard", "/sdcard/", "/data/local/tmp", "/", "/etc"}) {
         const CommandResult refused = sim.adbDevice({"shell", "rm", "-rf", path});
         EXPECT_TRUE(contains(refused.out + refused.err, "Permission denied")) << path;
-        EXPECT_EQ(refused.exitCode, legacy() ? 0 : 1) << path;
+        EXPECT_EQ(refused.exitCode, failed()) << path;
     }
     EXPECT_TRUE(fs::exists(sim.root() / "outside.txt"));
     EXPECT_TRUE(fs::exists(sim.sdcardPath() / "inside.txt"));
@@ -206,32 +212,25 @@ TEST_P(Phone, FilesOfAnySizeAndNameGoThereAndBackUnchanged) {
     std::mt19937 random(42);
     std::string big(5 * 1024 * 1024 + 7, '\0');
     for (char& c : big) c = static_cast<char>(random() & 0xff);
-    writeFile(local / "big.bin", big);
-    CommandResult r = push(local / "big.bin", "/sdcard/Download/big.bin");
-    ASSERT_EQ(r.exitCode, 0) << r.out << r.err;
-    EXPECT_TRUE(readFile(sim.sdcardPath() / "Download" / "big.bin") == big) << "stored bytes differ";
-    r = pull("/sdcard/Download/big.bin", local / "back.bin");
-    ASSERT_EQ(r.exitCode, 0) << r.out << r.err;
-    EXPECT_TRUE(readFile(local / "back.bin") == big) << "pulled bytes differ";
-
-    const std::vector<std::string> names = {"a b.txt", "it's \"quoted\".txt", "Ünïcödé 日本語 🎉.txt", "semi;colon$x`.txt"};
-    for (size_t i = 0; i < names.size(); ++i) {
-        const std::string content = i == 0 ? std::string() : "content " + names[i];
+    const std::vector<std::string> names = {"big.bin", "a b.txt", "it's \"quoted\".txt", "Ünïcödé 日本語 🎉.txt",
+                                            "semi;colon$x`.txt"};
+    for (size_t i = 0; i < names.size(); ++i) {  // 5 MiB of random bytes, an empty file, awkward names
+        const std::string content = i == 0 ? big : i == 1 ? std::string() : "content " + names[i];
         writeFile(local / names[i], content);
         ASSERT_EQ(push(local / names[i], "/sdcard/Odd/" + names[i]).exitCode, 0) << names[i];
-        EXPECT_EQ(readFile(sim.sdcardPath() / "Odd" / names[i]), content) << names[i];
+        EXPECT_TRUE(readFile(sim.sdcardPath() / "Odd" / names[i]) == content) << names[i] << ": stored bytes differ";
         ASSERT_EQ(pull("/storage/emulated/0/Odd/" + names[i], local / "back").exitCode, 0) << names[i];
-        EXPECT_EQ(readFile(local / "back"), content) << names[i];
+        EXPECT_TRUE(readFile(local / "back") == content) << names[i] << ": pulled bytes differ";
     }
-    ASSERT_EQ(push(local / names[1], "/data/local/tmp/t.bin").exitCode, 0);
-    EXPECT_EQ(readFile(sim.statePath() / "tmp" / "t.bin"), "content " + names[1]);
+    ASSERT_EQ(push(local / names[2], "/data/local/tmp/t.bin").exitCode, 0);
+    EXPECT_EQ(readFile(sim.statePath() / "tmp" / "t.bin"), "content " + names[2]);
 
     // Missing files are reported as adb does; a target ending in "/" names a folder, never a file.
-    r = pull("/sdcard/nothing.here", local / "x");
+    CommandResult r = pull("/sdcard/nothing.here", local / "x");
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_TRUE(contains(r.out + r.err, "nothing.here")) << r.out << r.err;
     EXPECT_FALSE(fs::exists(local / "x"));
-    r = push(local / names[1], "/sdcard/NewDir/sub/");
+    r = push(local / names[2], "/sdcard/NewDir/sub/");
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_TRUE(contains(r.out + r.err, "remote couldn't create file: Is a directory")) << r.out << r.err;
     EXPECT_FALSE(fs::exists(sim.sdcardPath() / "NewDir" / "sub"));
@@ -259,12 +258,12 @@ TEST_P(Phone, PathsLeavingTheTreesAreRefusedAndNothingIsWrittenOutside) {
 }
 
 TEST_P(Phone, ServicePortAnswersOnlyWhileTheAppIsInstalledAndStarted) {
-    ASSERT_EQ(sim.adbDevice({"forward", "tcp:25803", "tcp:20148"}).exitCode, 0);
+    ASSERT_EQ(forward().exitCode, 0);
     EXPECT_FALSE(companionAnswers()) << "nothing installed";
-    CommandResult start = shell("am start -n " + kPackage + "/.ui.MainActivity");
+    CommandResult start = startApp();
     EXPECT_TRUE(contains(start.out + start.err, "Error: Activity class {" + kPackage + "/" + kActivity +
                                                     "} does not exist.")) << start.out << start.err;
-    EXPECT_EQ(start.exitCode, legacy() ? 0 : 1);
+    EXPECT_EQ(start.exitCode, failed());
     EXPECT_FALSE(companionAnswers()) << "start of a missing app";
 
     const CommandResult installed = install(PhoneSim::apkPath());
@@ -272,7 +271,7 @@ TEST_P(Phone, ServicePortAnswersOnlyWhileTheAppIsInstalledAndStarted) {
     EXPECT_TRUE(contains(installed.out, "Success")) << installed.out;
     EXPECT_TRUE(fs::is_empty(sim.statePath() / "tmp")) << "the legacy install leaves its copy behind";
     EXPECT_FALSE(companionAnswers()) << "installed, not started";
-    const CommandResult wrong = shell("am start -n " + kPackage + "/.ui.NoSuchActivity");
+    const CommandResult wrong = startApp(".ui.NoSuchActivity");
     EXPECT_TRUE(contains(wrong.out + wrong.err, "does not exist")) << wrong.out << wrong.err;
     EXPECT_FALSE(companionAnswers()) << "wrong activity";
 
@@ -289,7 +288,7 @@ TEST_P(Phone, ServicePortAnswersOnlyWhileTheAppIsInstalledAndStarted) {
     EXPECT_EQ(shell("am force-stop " + kPackage).exitCode, 0);
     EXPECT_TRUE(held->closedByPeer()) << "force-stop leaves a connection open";
     EXPECT_FALSE(companionAnswers()) << "after force-stop";
-    ASSERT_EQ(shell("am start -n " + kPackage + "/.ui.MainActivity").exitCode, 0);
+    ASSERT_EQ(startApp().exitCode, 0);
     EXPECT_TRUE(companionAnswers()) << "started again";
 
     CommandResult uninstall = sim.adbDevice({"uninstall", kPackage});
@@ -298,7 +297,7 @@ TEST_P(Phone, ServicePortAnswersOnlyWhileTheAppIsInstalledAndStarted) {
     EXPECT_FALSE(companionAnswers()) << "after uninstall";
     uninstall = sim.adbDevice({"uninstall", kPackage});
     EXPECT_TRUE(contains(uninstall.out, "Failure [DELETE_FAILED_INTERNAL_ERROR]")) << uninstall.out;
-    EXPECT_EQ(uninstall.exitCode, legacy() ? 0 : 1);
+    EXPECT_EQ(uninstall.exitCode, failed());
 }
 
 TEST_P(Phone, EmptyForeignOrMissingPackagesFailToInstall) {
@@ -314,9 +313,9 @@ TEST_P(Phone, EmptyForeignOrMissingPackagesFailToInstall) {
             EXPECT_TRUE(contains(r.err, "adb: failed to install " + apk.string() + ": Failure [INSTALL_PARSE_FAILED_NOT_APK"))
                 << r.err;
         }
-        EXPECT_EQ(shell("am start -n " + kPackage + "/.ui.MainActivity").exitCode, legacy() ? 0 : 1) << apk;
+        EXPECT_EQ(startApp().exitCode, failed()) << apk;
     }
-    ASSERT_EQ(sim.adbDevice({"forward", "tcp:25803", "tcp:20148"}).exitCode, 0);
+    ASSERT_EQ(forward().exitCode, 0);
     EXPECT_FALSE(companionAnswers());
     EXPECT_NE(install(sim.root() / "missing.apk").exitCode, 0);
 }
@@ -325,8 +324,8 @@ TEST_P(Phone, EmptyForeignOrMissingPackagesFailToInstall) {
 // threads end and phonesim exits 0 (under the sanitizers: with nothing leaked).
 TEST_P(Phone, EndsCleanlyWhileServing) {
     ASSERT_EQ(install(PhoneSim::apkPath()).exitCode, 0);
-    ASSERT_EQ(shell("am start -n " + kPackage + "/.ui.MainActivity").exitCode, 0);
-    ASSERT_EQ(sim.adbDevice({"forward", "tcp:25803", "tcp:20148"}).exitCode, 0);
+    ASSERT_EQ(startApp().exitCode, 0);
+    ASSERT_EQ(forward().exitCode, 0);
     auto idle = Client::connect();
     auto talking = Client::connect();
     ASSERT_TRUE(idle && talking);

@@ -176,25 +176,17 @@ TEST_F(CompanionTest, NamesNeverLeaveTheUploadFolder) {
 }
 
 TEST_F(CompanionTest, SwitchesOfTheConnection) {
-    Faults faults;
-    faults.handshake = "silent";
-    setFaults(faults);
-    {
-        auto client = connect();
-        client->send("hello-manager;");
-        EXPECT_TRUE(client->silentFor(300));
-        EXPECT_EQ(client->askInt("getcontactCount;"), 40);  // it keeps reading: the next command is answered
-    }
-    faults.handshake = "close";
-    setFaults(faults);
-    {
-        auto client = connect();
-        client->send("hello-manager;");
-        EXPECT_TRUE(client->closedByPeer());
-    }
-    faults.handshake = "answer";
-    faults.dropAfter = 3;
-    setFaults(faults);
+    setFaults({.handshake = "silent", .badCommand = {}});
+    auto silent = connect();
+    silent->send("hello-manager;");
+    EXPECT_TRUE(silent->silentFor(300));
+    EXPECT_EQ(silent->askInt("getcontactCount;"), 40);  // it keeps reading: the next command is answered
+    setFaults({.handshake = "close", .badCommand = {}});
+    auto closing = connect();
+    closing->send("hello-manager;");
+    EXPECT_TRUE(closing->closedByPeer());
+
+    setFaults({.dropAfter = 3, .badCommand = {}});
     auto client = connect();
     EXPECT_EQ(client->askText("hello-manager;"), "HI-PC");
     EXPECT_EQ(client->askInt("getcontactCount;"), 40);
@@ -205,14 +197,10 @@ TEST_F(CompanionTest, SwitchesOfTheConnection) {
 }
 
 TEST_F(CompanionTest, StopEndsEveryConnectionPromptly) {
-    Faults faults;
-    faults.handshake = "silent";
-    setFaults(faults);
+    setFaults({.handshake = "silent", .badCommand = {}});
     auto waiting = connect();
     waiting->send("hello-manager;");
-    faults.handshake = "answer";
-    faults.delayMs = 60000;
-    setFaults(faults);
+    setFaults({.delayMs = 60000, .badCommand = {}});
     auto delayed = connect();
     delayed->send("hello-manager;");
     EXPECT_TRUE(delayed->silentFor(200));
@@ -227,9 +215,7 @@ TEST_F(CompanionTest, StopEndsEveryConnectionPromptly) {
 // Android 10 lets only the default messaging app write messages. (Asking for the
 // role and writing with it are the library's end-to-end tests' part.)
 TEST_F(CompanionTest, MessagingRoleWaitsForTheUserAndGoesWithAnInstall) {
-    Faults faults;
-    faults.acceptDelayMs = 800;
-    setFaults(faults);
+    setFaults({.badCommand = {}, .acceptDelayMs = 800});
     auto client = connect();
     auto role = [&] { return client->askText("GetDefaultMessage_pkgName;"); };
     EXPECT_EQ(client->askInt("DeleteOneSMS:1;"), 0);  // deletes are guarded like writes
@@ -241,9 +227,7 @@ TEST_F(CompanionTest, MessagingRoleWaitsForTheUserAndGoesWithAnInstall) {
     companion->reset();  // a fresh install
     EXPECT_EQ(role(), "com.android.messaging");
 
-    faults.neverAccept = true;
-    faults.acceptDelayMs = 0;
-    setFaults(faults);
+    setFaults({.badCommand = {}, .acceptDelayMs = 0, .neverAccept = true});
     EXPECT_EQ(client->askInt("SetDefaultMessage;"), 1);
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
     EXPECT_EQ(role(), "com.android.messaging");

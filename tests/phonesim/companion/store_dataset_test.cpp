@@ -26,6 +26,13 @@ Contact named(const std::string& name) {
     return c;
 }
 
+bool rename(ContentStore& store, int64_t id, const std::string& name) {
+    return store.editContact(id, [&name](Contact& c) {
+        c.fields[kName] = name;
+        return true;
+    });
+}
+
 // Files of this process may grow only this far, as on a full disk: a write
 // past the limit fails (SIGXFSZ ignored meanwhile).
 class FileSizeLimit {
@@ -58,17 +65,11 @@ TEST(Store, AFailedWriteIsUndoneAndReported) {
     EXPECT_EQ(readFile(file), before) << "part of a line that did not go in stayed";
     ASSERT_EQ(store.contacts().size(), 1u);
     fs::create_directory(dir.path() / ".contacts.jsonl.part");  // the temporary file cannot be made
-    EXPECT_FALSE(store.editContact(1, [](Contact& c) {
-        c.fields[kName] = "Edit lost";
-        return true;
-    }));
+    EXPECT_FALSE(rename(store, 1, "Edit lost"));
     EXPECT_EQ(store.contacts()[0].fields[kName], "Kept");
     fs::remove(dir.path() / ".contacts.jsonl.part");
     EXPECT_EQ(store.addContact(named("Later \"Ü\"")), 2);
-    EXPECT_TRUE(store.editContact(1, [](Contact& c) {
-        c.fields[kName] = "Kept!";
-        return true;
-    }));
+    EXPECT_TRUE(rename(store, 1, "Kept!"));
     std::vector<std::string> onDisk;
     for (const auto& r : mobreltest::readStore(dir.path(), "contacts")) onDisk.push_back(r.text("name").value_or("?"));
     EXPECT_EQ(onDisk, (std::vector<std::string>{"Kept!", "Later \"Ü\""}));
