@@ -138,6 +138,12 @@ const std::string kForward = "[forward] [tcp:25803] [tcp:20148]";
 
 class Channel : public ::testing::Test {
 protected:
+    // Port 25803 is the machine's: another run's forward must not answer here.
+    static void SetUpTestSuite() { machineLock = mobreltest::takeMachineLock(); }
+    static void TearDownTestSuite() { ::close(machineLock); }
+    void SetUp() override { ASSERT_GE(machineLock, 0); }
+
+    inline static int machineLock = -1;
     StandInAdb adb;
     ServiceChannel channel;
 

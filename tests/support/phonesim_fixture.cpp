@@ -135,6 +135,13 @@ CommandResult runCommand(const std::vector<std::string>& argv, int timeoutMs) {
 }
 
 
+int takeMachineLock() {
+    const int fd = ::open("/tmp/mobrel-phonesim.lock", O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0666);
+    if (fd >= 0 && ::flock(fd, LOCK_EX) == 0) return fd;
+    if (fd >= 0) ::close(fd);
+    return -1;
+}
+
 bool processAlive(pid_t pid) {
     if (pid <= 0) return false;
     const std::string text = readFile("/proc/" + std::to_string(pid) + "/stat");
@@ -179,8 +186,8 @@ bool PhoneSim::start(const SimOptions& options) {
 
     // Port 25803 is fixed and every adb server probes the emulator ports, so runs
     // from other builds or checkouts on this machine would meet ours: wait for them.
-    machineLock_ = ::open("/tmp/mobrel-phonesim.lock", O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0666);
-    if (machineLock_ < 0 || ::flock(machineLock_, LOCK_EX) != 0) return fail("cannot take /tmp/mobrel-phonesim.lock");
+    machineLock_ = takeMachineLock();
+    if (machineLock_ < 0) return fail("cannot take /tmp/mobrel-phonesim.lock");
     stopLeftoverServers();
 
     std::string pattern = (fs::temp_directory_path() / "phonesim-XXXXXX").string();

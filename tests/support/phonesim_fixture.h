@@ -36,6 +36,11 @@ CommandResult runCommand(const std::vector<std::string>& argv, int timeoutMs = 1
 // True while the process exists and is not a zombie.
 bool processAlive(pid_t pid);
 
+// Waits for and takes the machine-wide lock of every run that uses the fixed
+// forwarded port 25803 (phonesim runs, the channel's own tests, the demo):
+// the descriptor to keep open while the port is in use, or -1.
+int takeMachineLock();
+
 struct SimOptions {
     // Every member has an initializer, so that designated initializers may name any few of them.
     std::string dataset{};           // "", "small" or "large"
