@@ -387,3 +387,31 @@ TEST_F(SmallPhone, IdsThatAreNotIdsAreRefused) {
     EXPECT_EQ(storeById(store(), "calls").size(), calls.size() - 1);
     EXPECT_EQ(MobrelApi_DeleteCallHistory("999999"), 0);
 }
+
+TEST_F(SmallPhone, SpoiledWriteAnswersAreFailures) {
+    // An answer that is no integer of the right size never passes for a
+    // record the phone took.
+    std::string number = "+49 30 5550178", date = "2024-01-02 03:04:05", type = "1", name = "Ann";
+    MobrelContact contact {};
+    contact.name = name.data();
+    MobrelSms message {};
+    message.address = number.data();
+    message.body = name.data();
+    message.date = date.data();
+    message.type = type.data();
+    MobrelCallLog call {};
+    call.number = number.data();
+    call.date = date.data();
+    call.type = type.data();
+    for (const char* how : {"garbage", "short"}) {
+        SCOPED_TRACE(how);
+        ScopedFaults spoil(sim(), spoiled("AddPerson", how));
+        EXPECT_EQ(MobrelApi_AddPerson(&contact), -1);
+        sim().setFaults(spoiled("SendSMS", how));
+        EXPECT_EQ(MobrelApi_AddSMS(&message), -1);
+        sim().setFaults(spoiled("AddCallHistory", how));
+        EXPECT_EQ(MobrelApi_AddCallHistory(&call), -1);
+        sim().setFaults(spoiled("DeleteOneCallLog", how));
+        EXPECT_EQ(MobrelApi_DeleteCallHistory("999999"), -1);
+    }
+}

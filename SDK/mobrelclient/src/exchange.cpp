@@ -36,7 +36,7 @@ IntReply sendForInt(const std::string& command) {
 int64_t sendForInt64(const std::string& command) {
     char buffer[kIntReplyBuffer] = {};
     const int bytes = SendCommandToAndroidServices(command.c_str(), buffer, sizeof buffer, nullptr, 0, 0);
-    return bytes > 0 ? readLe64(buffer) : 0;
+    return bytes == 8 ? readLe64(buffer) : 0;  // anything else is no 64-bit answer
 }
 
 std::string sendForText(const std::string& command, int bufferSize, int* bytes) {

@@ -15,7 +15,8 @@ struct IntReply {
 // A command answered by a 4-byte integer.
 IntReply sendForInt(const std::string& command);
 
-// "AddPerson:": an 8-byte integer; 0 when the exchange failed.
+// "AddPerson:": an 8-byte integer; 0 when the exchange failed or the reply
+// is of another length.
 int64_t sendForInt64(const std::string& command);
 
 // A command answered by text (a path, a package name, "HI-PC"), received into

@@ -18,9 +18,16 @@ constexpr size_t kIdDigits = 19;
 // The hex text of a whole value; a missing text gives an empty field.
 std::string hexField(const char* text) { return text ? hexEncode(text, std::string::npos) : std::string(); }
 
+// What a write command answered; -1 when the reply is no 4-byte integer, so
+// that a spoiled answer never passes for a change the phone made.
+int writeAnswer(const std::string& command) {
+    const IntReply reply = sendForInt(command);
+    return reply.bytes == 4 ? reply.value : -1;
+}
+
 int sendWithId(std::string (*command)(const std::string&), const char* id) {
     if (!isPlainId(id)) return -1;
-    return sendForInt(command(id)).value;
+    return writeAnswer(command(id));
 }
 
 }  // namespace
@@ -61,16 +68,14 @@ int addPerson(const MobrelContact* contact) {
 
 int addSms(const MobrelSms* message) {
     if (!message) return -1;
-    return sendForInt(cmd::sendSms(hexField(message->address), hexField(message->body), hexField(message->date),
-                                   hexField(message->read), hexField(message->type)))
-        .value;
+    return writeAnswer(cmd::sendSms(hexField(message->address), hexField(message->body), hexField(message->date),
+                                    hexField(message->read), hexField(message->type)));
 }
 
 int addCallHistory(const MobrelCallLog* entry) {
     if (!entry) return -1;
-    return sendForInt(cmd::addCallHistory(hexField(entry->number), hexField(entry->date), hexField(entry->type),
-                                          hexField(entry->duration)))
-        .value;
+    return writeAnswer(cmd::addCallHistory(hexField(entry->number), hexField(entry->date), hexField(entry->type),
+                                           hexField(entry->duration)));
 }
 
 int deletePerson(const char* contactId) { return sendWithId(cmd::deleteOnePerson, contactId); }
