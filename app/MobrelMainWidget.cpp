@@ -115,6 +115,13 @@ void MobrelMainWidget::createChildren() {
     connect(devicePage->connectionScreen(), &DeviceConnectedWidget::deviceReady, this,
             &MobrelMainWidget::onDeviceReady);
     connect(backupPage, &MobrelBackupWidget::navigationEnabled, this, &MobrelMainWidget::setNavigationEnabled);
+    connect(backupPage, &MobrelBackupWidget::backupListChanged, restorePage, &MobrelRestoreWidget::reloadBackupList);
+    connect(restorePage, &MobrelRestoreWidget::navigationEnabled, this, &MobrelMainWidget::setNavigationEnabled);
+    // What the phone holds changed: the browser fetches it again.
+    connect(restorePage, &MobrelRestoreWidget::restoreFinished, devicePage->dataBrowser(),
+            &DeviceManagerWidget::resetAllItems);
+    connect(restorePage, &MobrelRestoreWidget::importFinished, devicePage->dataBrowser(),
+            &DeviceManagerWidget::startFlushData);
     // While the browser loads or deletes, no backup or restore may start.
     connect(devicePage->dataBrowser(), &DeviceManagerWidget::toolButtonsEnabled, this, [this](bool on) {
         toolBar->setToolButtonEnabled(on, 1);

@@ -4,6 +4,7 @@
 #include "ExportingView.h"
 #include "MyMessageBoxWidget.h"
 #include "MyPushButton.h"
+#include "backuplist.h"
 #include "base/paths.h"
 #include "base/runfolder.h"
 #include "base/settings.h"
@@ -16,7 +17,6 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
-#include <QSettings>
 #include <QUrl>
 
 namespace {
@@ -255,12 +255,7 @@ void MobrelBackupWidget::backupDataThread_Finished() {
     emit backupListChanged();
 }
 
-void MobrelBackupWidget::recordRun() {
-    QSettings list(backupListFile(), QSettings::IniFormat);
-    if (list.status() != QSettings::NoError) return;
-    list.setValue(backupWorker.runName, backupWorker.runFolder);
-    list.sync();
-}
+void MobrelBackupWidget::recordRun() { recordBackupRun(backupListFile(), backupWorker.runName, backupWorker.runFolder); }
 
 QStringList MobrelBackupWidget::incompleteCategories() const {
     QStringList names;

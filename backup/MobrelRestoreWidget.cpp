@@ -1,15 +1,39 @@
 #include "MobrelRestoreWidget.h"
 
 #include "BackupItemWidget.h"
+#include "MyMessageBoxWidget.h"
 #include "MyPushButton.h"
+#include "backuplist.h"
+#include "base/paths.h"
 #include "base/uiscale.h"
+#include "datareaders.h"
 #include "transferlayout.h"
 
 #include <QComboBox>
+#include <QIcon>
 #include <QLabel>
+
+namespace {
+
+constexpr int kProgressTickMs = 200;
+
+// Entry statuses of BackupItemWidget.
+constexpr int kShowCheckBox = 0;
+constexpr int kWaiting = 1;
+constexpr int kRunning = 2;
+constexpr int kSucceeded = 3;
+constexpr int kLeftOut = 4;
+
+// name + " (" + count + ")" for counts beyond the range of int.
+QString countText(const QString& name, quint32 count) {
+    return name + QStringLiteral(" (") + QString::number(count) + QLatin1Char(')');
+}
+
+}  // namespace
 
 MobrelRestoreWidget::MobrelRestoreWidget(QWidget* parent)
     : QWidget(parent),
+      categoryNames(::categoryNames()),
       sourcePanel(makePanel(this)),
       destinationPanel(makePanel(this)),
       phonePicture(new QLabel(destinationPanel)),
@@ -21,11 +45,28 @@ MobrelRestoreWidget::MobrelRestoreWidget(QWidget* parent)
       backupTimeLabel(new QLabel(sourcePanel)),
       entriesContainer(new QWidget(sourcePanel)),
       categoryItems(makeCategoryEntries(entriesContainer)),
-      restoreButton(new MyPushButton(this)) {
+      restoreButton(new MyPushButton(this)),
+      smsPromptBox(new MyMessageBoxWidget(this)) {
     noPhonePicture->setObjectName(QStringLiteral("noPhonePicture"));
+    backupTimeLabel->setObjectName(QStringLiteral("backupTimeLabel"));
+    smsPromptBox->setObjectName(QStringLiteral("smsPromptBox"));
+    smsPromptBox->setModal(false);
     destinationLabel->setTextFormat(Qt::PlainText);  // the phone's own name
     backupTimeLabel->setTextFormat(Qt::PlainText);
+    connect(restoreButton, &MyPushButton::clicked, this, &MobrelRestoreWidget::restoreButton_slots);
+    connect(backupListComboBox, &QComboBox::currentIndexChanged, this,
+            &MobrelRestoreWidget::backupListComboBox_slots);
+    connect(&restoreWorker, &QThread::finished, this, &MobrelRestoreWidget::restoreDataThread_Finished);
+    progressTimer.setInterval(kProgressTickMs);
+    connect(&progressTimer, &QTimer::timeout, this, &MobrelRestoreWidget::tTimer1_slots);
     setDestinationDevice(false, QString());
+    reloadBackupList();
+}
+
+MobrelRestoreWidget::~MobrelRestoreWidget() {
+    restoreWorker.stopRequested = true;
+    restoreWorker.skipRequested = true;
+    restoreWorker.wait();
 }
 
 void MobrelRestoreWidget::layoutChildren() {
@@ -69,12 +110,8 @@ void MobrelRestoreWidget::setLanguageTexts() {
                        "200);}")
             .arg(scaled(12)));
     backupListComboBox->setPlaceholderText(tr("No backup yet"));
-    // Until a backup is chosen every category holds nothing to restore.
     categoryNames = ::categoryNames();
-    for (int i = 0; i < kCategoryCount; ++i) {
-        categoryItems[i]->setItemText(categoryText(categoryNames[i], 0));
-        categoryItems[i]->setItemEnabled(false);
-    }
+    backupListComboBox_slots();
 }
 
 void MobrelRestoreWidget::setDestinationDevice(bool connected, const QString& deviceName) {
@@ -85,4 +122,178 @@ void MobrelRestoreWidget::setDestinationDevice(bool connected, const QString& de
     destinationLine->setVisible(connected);
     restoreButton->setButtonEnabled(connected);
     if (!deviceName.isEmpty()) destinationLabel->setText(deviceName);
+}
+
+void MobrelRestoreWidget::reloadBackupList() {
+    const std::optional<BackupList> list = readBackupList(backupListFile());
+    if (!list) return;
+    backupNames = list->names;
+    backupPaths = list->paths;
+    backupListComboBox->clear();
+    for (const QString& name : backupNames)
+        backupListComboBox->addItem(QIcon(QStringLiteral(":/images/arrowtest.png")), backupListLine(name));
+    // With a placeholder text the first line is not chosen by itself.
+    backupListComboBox->setCurrentIndex(0);
+}
+
+void MobrelRestoreWidget::backupListComboBox_slots() {
+    // The entries show the run's progress until it ends.
+    if (restoreWorker.isRunning()) return;
+    // Without a chosen backup every category holds nothing to restore.
+    const int index = backupListComboBox->currentIndex();
+    backupCounts.fill(0);
+    backupTimeLabel->clear();
+    if (index >= 0 && index < backupNames.size()) {
+        backupTimeLabel->setText(tr("Backup time:  ") + backupTimeText(backupNames[index]));
+        backupCounts = readBackupInfoJs(backupPaths[index]).counts;
+    }
+    for (int type = 0; type < RestoreDataThread::kCategoryCount; ++type) {
+        categoryItems[type]->setItemText(countText(categoryNames.value(type), backupCounts[type]));
+        categoryItems[type]->setItemEnabled(backupCounts[type] > 0);
+        categoryItems[type]->setChecked(false);
+    }
+}
+
+void MobrelRestoreWidget::restoreButton_slots() {
+    if (restoreWorker.isRunning()) return;
+    const QString title = tr("Tolvane") + QLatin1Char(' ') + tr("Mobrel");
+    if (backupNames.isEmpty()) {
+        showMessage(title, tr("No item to restore. Please backup the device frist."));
+        return;
+    }
+    const int index = backupListComboBox->currentIndex();
+    if (index < 0 || index >= backupNames.size()) {
+        showMessage(title, tr("Please select an item to restore."));
+        return;
+    }
+    restoreWorker.runFolder = backupPaths[index];
+    int chosen = 0;
+    for (int type = 0; type < RestoreDataThread::kCategoryCount; ++type) {
+        restoreWorker.categoryState[type] = RestoreDataThread::kNotChosen;
+        restoreWorker.doneCount[type] = 0;
+        if (categoryItems[type]->isChecked()) {
+            restoreWorker.categoryState[type] = RestoreDataThread::kChosen;
+            categoryItems[type]->setStatus(kWaiting);
+            ++chosen;
+        } else {
+            categoryItems[type]->setStatus(kLeftOut);
+            categoryItems[type]->setItemEnabled(false);
+        }
+    }
+    if (chosen == 0) {
+        showMessage(title, tr("Please select an item to restore."));
+        for (BackupItemWidget* entry : categoryItems) entry->setStatus(kShowCheckBox);
+        backupListComboBox_slots();
+        return;
+    }
+    restoreWorker.totalCount = backupCounts;
+    restoreWorker.sourceIsBackup = true;
+    startWorker();
+}
+
+bool MobrelRestoreWidget::startImport(const QStringList& files, int itemType) {
+    if (files.isEmpty() || itemType < 3 || itemType >= RestoreDataThread::kCategoryCount ||
+        restoreWorker.isRunning())
+        return false;
+    for (int type = 0; type < RestoreDataThread::kCategoryCount; ++type) {
+        restoreWorker.categoryState[type] = RestoreDataThread::kNotChosen;
+        restoreWorker.doneCount[type] = 0;
+    }
+    restoreWorker.categoryState[itemType] = RestoreDataThread::kChosen;
+    restoreWorker.importCategory = itemType;
+    restoreWorker.importFiles = files;
+    restoreWorker.sourceIsBackup = false;
+    startWorker();
+    return true;
+}
+
+void MobrelRestoreWidget::startWorker() {
+    restoreWorker.start();
+    progressTimer.start();
+    emit navigationEnabled(false);
+    restoreButton->setButtonEnabled(false);
+}
+
+void MobrelRestoreWidget::tTimer1_slots() {
+    if (!updateLock.tryLockForWrite()) return;
+    for (int type = 0; type < RestoreDataThread::kCategoryCount; ++type) {
+        const quint8 state = restoreWorker.categoryState[type];
+        BackupItemWidget* entry = categoryItems[type];
+        if (state == RestoreDataThread::kRestoring) entry->setStatus(kRunning);
+        if (state == RestoreDataThread::kRestored) entry->setStatus(kSucceeded);
+        entry->setItemEnabled(state != RestoreDataThread::kNotChosen);
+        if (state != RestoreDataThread::kNotChosen) {
+            entry->setItemText(categoryNames.value(type) + QStringLiteral(" (") +
+                               QString::number(restoreWorker.doneCount[type]) + QStringLiteral(" / ") +
+                               QString::number(restoreWorker.totalCount[type]) + QLatin1Char(')'));
+        }
+    }
+    if (restoreWorker.waitingForSmsApp) {
+        // "Skip" is handed on once and the box stays away while the worker
+        // gives up waiting; "OK" only closes it until the next tick.
+        if (smsPromptBox->isAccepted()) {
+            smsPromptBox->setAccepted(false);
+            restoreWorker.skipRequested = true;
+        } else if (!smsPromptBox->isVisible() && !restoreWorker.skipRequested) {
+            smsPromptBox->setButtonTexts(tr("Skip"), tr("OK"), tr("Skip"), tr("OK"));
+            smsPromptBox->setContent(tr("Restore SMS"),
+                                     tr("Please click \"Yes\" on your android phone, or skip copying the SMS"), 2,
+                                     1, 1);
+            smsPromptBox->centerOver(window());
+            smsPromptBox->show();
+        }
+    } else {
+        smsPromptBox->hide();
+    }
+    updateLock.unlock();
+}
+
+void MobrelRestoreWidget::restoreDataThread_Finished() {
+    emit navigationEnabled(true);
+    restoreButton->setButtonEnabled(true);
+    progressTimer.stop();
+    smsPromptBox->hide();
+    smsPromptBox->setAccepted(false);
+    for (BackupItemWidget* entry : categoryItems) entry->setStatus(kShowCheckBox);
+    backupListComboBox_slots();
+
+    if (!restoreWorker.sourceIsBackup) {
+        const int itemType = restoreWorker.importCategory;
+        emit importFinished(itemType);
+        const quint32 failed = restoreWorker.outcome[itemType].failed;
+        if (failed > 0) {
+            showMessage(tr("Add Data"), tr("%1 of the %2 chosen files could not be added to the phone.")
+                                            .arg(failed)
+                                            .arg(restoreWorker.importFiles.size()));
+        }
+        return;
+    }
+    emit restoreFinished();
+    if (restoreWorker.anythingFailed()) {
+        showMessage(tr("Restore incomplete"), failureReport());
+    } else {
+        showMessage(tr("Restore finished"), tr("The restore process is finished."));
+    }
+}
+
+QString MobrelRestoreWidget::failureReport() const {
+    QString report = tr("Some data could not be restored:");
+    for (int type = 0; type < RestoreDataThread::kCategoryCount; ++type) {
+        const RestoreDataThread::Outcome& result = restoreWorker.outcome[type];
+        if (result.unreadable) {
+            report += QLatin1Char('\n') + categoryNames.value(type) + QStringLiteral(": ") + tr("could not be read");
+        } else if (result.failed > 0) {
+            report += QLatin1Char('\n') + categoryNames.value(type) + QStringLiteral(": ") +
+                      tr("%1 of %2 not restored").arg(result.failed.load()).arg(result.attempted.load());
+        }
+    }
+    return report;
+}
+
+void MobrelRestoreWidget::showMessage(const QString& title, const QString& text) {
+    MyMessageBoxWidget box;
+    box.setButtonTexts(tr("Yes"), tr("Cancel"), tr("OK"), tr("NO"));
+    box.setContent(title, text, 2, 2, 0);
+    box.centerOver(window());
+    box.exec();
 }

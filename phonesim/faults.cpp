@@ -45,6 +45,7 @@ bool parseFaults(const std::string& json, Faults& out) {
     readBool(root, "noThumbnails", out.noThumbnails);
     readInt(root, "acceptDelayMs", out.acceptDelayMs);
     readBool(root, "neverAccept", out.neverAccept);
+    readString(root, "refuseCommand", out.refuseCommand);
     cJSON_Delete(root);
     return true;
 }
@@ -62,6 +63,7 @@ std::string faultsToJson(const Faults& f) {
     cJSON_AddBoolToObject(root, "noThumbnails", f.noThumbnails);
     cJSON_AddNumberToObject(root, "acceptDelayMs", f.acceptDelayMs);
     cJSON_AddBoolToObject(root, "neverAccept", f.neverAccept);
+    cJSON_AddStringToObject(root, "refuseCommand", f.refuseCommand.c_str());
     char* text = cJSON_Print(root);
     std::string result = text ? text : "{}";
     cJSON_free(text);

@@ -22,6 +22,7 @@ struct Faults {
     bool noThumbnails = false;       // thumbnail commands answer 1 and write no file
     int acceptDelayMs = 300;         // the simulated user accepts the messaging-app switch after this long
     bool neverAccept = false;        // ... or never
+    std::string refuseCommand{};     // command name not carried out and answered as a failed write
 };
 
 // Parses the JSON text of a faults file; unknown keys are ignored, a key of the

@@ -24,8 +24,10 @@ struct CallEntry {
 };
 
 // A media copy. fileName (Filename + Suffix) is the name for the phone and
-// localPath the copy inside the run's category folder; both are empty when
-// the element names no file or a name that would leave that folder.
+// localPath the copy inside the run's category folder: empty when the copy is
+// missing, or a link or no regular file (the reader then lists the name as
+// rejected). Both are empty when the element names no file or a name that
+// would leave that folder.
 struct MediaEntry {
     QByteArray sessionId, title;
     QString fileName;

@@ -1,6 +1,7 @@
 #include "datafile.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 #include <cstdio>
 
@@ -70,6 +71,15 @@ bool DataFileOut::commit() {
 DataFileIn readDataFile(const QString& runFolder, DataFile file) {
     DataFileIn in;
     QFile source(dataFilePath(runFolder, file));
+    if (!QFileInfo::exists(source.fileName()) && !QFileInfo(source.fileName()).isSymLink()) {
+        in.error = QStringLiteral("%1 is missing").arg(source.fileName());
+        return in;
+    }
+    if (!isPlainFileIn(runFolder, QStringLiteral("Script/assets/") + dataFileName(file) + QStringLiteral(".js"))) {
+        in.status = ReadStatus::Refused;
+        in.error = QStringLiteral("%1 is no plain file of the run folder").arg(source.fileName());
+        return in;
+    }
     if (!source.open(QIODevice::ReadOnly)) {
         in.error = source.errorString();
         return in;

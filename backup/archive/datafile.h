@@ -44,7 +44,8 @@ private:
     bool m_open = false;
 };
 
-enum class ReadStatus { Ok, Missing, TooLarge, Unparsable };
+// Refused: a link, or no regular file (a FIFO would block the reader).
+enum class ReadStatus { Ok, Missing, Refused, TooLarge, Unparsable };
 
 struct DataFileIn {
     ReadStatus status = ReadStatus::Missing;
@@ -52,7 +53,8 @@ struct DataFileIn {
     CJsonTree root;
 };
 
-// Reads a data file: skips as many bytes as its prefix has, drops the last
+// Reads a data file: only a regular file reached without a link from the run
+// folder. Skips as many bytes as its prefix has, drops the last
 // byte (the ";") and parses the rest. A text that does not parse prints
 // "Error before: [<text where the parser stopped>]" on standard output.
 DataFileIn readDataFile(const QString& runFolder, DataFile file);

@@ -1,6 +1,9 @@
 #include "datareaders.h"
 
+#include <QFileInfo>
+
 #include "recordkeys.h"
+#include "runfiles.h"
 
 namespace {
 
@@ -66,7 +69,7 @@ ReadResult<MediaEntry> readMediaJs(const QString& runFolder, MediaKind kind) {
     DataFileIn in = readDataFile(runFolder, files[static_cast<int>(kind)]);
     ReadResult<MediaEntry> result = opened<MediaEntry>(in);
     if (!result.ok()) return result;
-    const QString folder = runFolder + QLatin1Char('/') + mediaCategory(kind) + QLatin1Char('/');
+    const QString category = mediaCategory(kind) + QLatin1Char('/');
     forEachElement(in.root.get(), false, [&](const cJSON* element) {
         MediaEntry entry;
         entry.sessionId = stringItem(element, "SessionID");
@@ -77,7 +80,12 @@ ReadResult<MediaEntry> readMediaJs(const QString& runFolder, MediaKind kind) {
             result.rejected.append(base + suffix);
         } else if (!base.isEmpty()) {
             entry.fileName = base + suffix;
-            entry.localPath = folder + entry.fileName;
+            const QString relative = category + entry.fileName;
+            const QFileInfo copy(runFolder + QLatin1Char('/') + relative);
+            if (isPlainFileIn(runFolder, relative))
+                entry.localPath = copy.filePath();
+            else if (copy.exists() || copy.isSymLink())
+                result.rejected.append(entry.fileName);  // a link or no regular file
         }
         result.entries.append(entry);
     });

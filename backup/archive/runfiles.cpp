@@ -29,6 +29,21 @@ bool ensureSubfolder(const QString& parent, const QString& name) {
     return QDir(parent).mkdir(name);
 }
 
+bool isPlainFileIn(const QString& folder, const QString& relative) {
+    const QStringList steps = relative.split(QLatin1Char('/'));
+    QString path = folder;
+    for (qsizetype i = 0; i < steps.size(); ++i) {
+        const QString& step = steps[i];
+        if (step.isEmpty() || step == QLatin1String(".") || step == QLatin1String("..")) return false;
+        path += QLatin1Char('/') + step;
+        const QFileInfo info(path);
+        if (info.isSymLink()) return false;
+        const bool last = i + 1 == steps.size();
+        if (last ? !info.isFile() : !info.isDir()) return false;
+    }
+    return true;
+}
+
 bool copyFileTo(const QString& source, const QString& target, bool overwrite) {
     QString to = target;
     to.replace(QLatin1Char('\\'), QLatin1Char('/'));

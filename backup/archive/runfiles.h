@@ -18,6 +18,11 @@ QString defaultTemplateFolder();
 // True when parent/name is a folder afterwards.
 bool ensureSubfolder(const QString& parent, const QString& name);
 
+// Whether relative ("a/b/c") names a regular file inside folder with no
+// symbolic link on the way and no "." or ".." step: what a run folder lists
+// is read from the run folder itself, never from where a link points.
+bool isPlainFileIn(const QString& folder, const QString& relative);
+
 // Copies source to target ("\" in target becomes "/"). Equal paths: true; a
 // missing source: false. An existing target is removed first when overwrite is
 // set, else the copy fails.

@@ -77,6 +77,8 @@ std::string Companion::Impl::handle(const Command& command, const Faults& switch
     if (it == commands.end()) return std::string();
     std::lock_guard<std::mutex> lock(mutex);
     faults = switches;
+    // Refused: nothing changes, and the answer is the one of a failed write.
+    if (command.name == faults.refuseCommand) return command.name == "AddPerson" ? int64Body(0) : intBody(0);
     return it->second(command.args);
 }
 

@@ -1,15 +1,18 @@
 // The run folder's files: golden bytes for fixed records, read back by our
-// readers and by an independent Python reader, walk rules, and hostile input.
+// readers and by an independent Python reader, walk rules, hostile input, and
+// runs entered in the backup list.
 #include <QDirIterator>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QProcess>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QtTest>
 
 #include <ctime>
 #include <deque>
 
+#include "backuplist.h"
 #include "datareaders.h"
 #include "exportfiles.h"
 
@@ -467,27 +470,39 @@ private slots:
         QTest::addColumn<int>("status");
         QTest::addColumn<int>("entries");
         QTest::addColumn<int>("rejected");
+        QTest::addColumn<QString>("copy");  // the file an entry would push, if any
         const auto entry = [](const char* name, const char* suffix) {
             return QByteArray("var Content={\"0\":{\"Filename\":\"") + name + "\",\"Suffix\":\"" + suffix + "\"}};";
         };
         const int ok = int(ReadStatus::Ok), bad = int(ReadStatus::Unparsable);
-        QTest::newRow("climbing name") << entry("../../x", ".jpg") << ok << 1 << 1;
-        QTest::newRow("slash suffix") << entry("a", "/../../y") << ok << 1 << 1;
-        QTest::newRow("backslash") << entry("a\\\\b", "") << ok << 1 << 1;
-        QTest::newRow("dot") << entry(".", "") << ok << 1 << 1;
-        QTest::newRow("no suffix") << entry("photo", "") << ok << 1 << 0;
-        QTest::newRow("not an object") << QByteArray("var Content=\"x\";") << ok << 0 << 0;
-        QTest::newRow("truncated") << QByteArray("var Content={\"0\":{\"Filename\":\"a\"") << bad << 0 << 0;
-        QTest::newRow("shorter than the prefix") << QByteArray("var") << bad << 0 << 0;
-        QTest::newRow("oversized") << QByteArray() << int(ReadStatus::TooLarge) << 0 << 0;
+        QTest::newRow("climbing name") << entry("../../x", ".jpg") << ok << 1 << 1 << "";
+        QTest::newRow("slash suffix") << entry("a", "/../../y") << ok << 1 << 1 << "";
+        QTest::newRow("backslash") << entry("a\\\\b", "") << ok << 1 << 1 << "";
+        QTest::newRow("dot") << entry(".", "") << ok << 1 << 1 << "";
+        QTest::newRow("no suffix") << entry("photo", "") << ok << 1 << 0 << "Photos/photo";
+        QTest::newRow("copy deleted by hand") << entry("gone", ".jpg") << ok << 1 << 0 << "";
+        QTest::newRow("copy is a link") << entry("link", "") << ok << 1 << 1 << "";
+        QTest::newRow("another program's prefix and key case")
+            << QByteArray("var Another={\"0\":{\"FILENAME\":\"photo\",\"suffix\":\"\"}};") << ok << 1 << 0
+            << "Photos/photo";
+        QTest::newRow("not an object") << QByteArray("var Content=\"x\";") << ok << 0 << 0 << "";
+        QTest::newRow("truncated") << QByteArray("var Content={\"0\":{\"Filename\":\"a\"") << bad << 0 << 0 << "";
+        QTest::newRow("shorter than the prefix") << QByteArray("var") << bad << 0 << 0 << "";
+        QTest::newRow("oversized") << QByteArray() << int(ReadStatus::TooLarge) << 0 << 0 << "";
     }
     void hostileDataFiles() {
         QFETCH(QByteArray, content);
         QFETCH(int, status);
         QFETCH(int, entries);
         QFETCH(int, rejected);
+        QFETCH(QString, copy);
         QTemporaryDir run;
         QDir().mkpath(run.filePath("Script/assets"));
+        QDir().mkpath(run.filePath("Photos"));
+        QFile photo(run.filePath("Photos/photo"));
+        QVERIFY(photo.open(QIODevice::WriteOnly));
+        photo.close();
+        QVERIFY(QFile::link("/etc/passwd", run.filePath("Photos/link")));
         QFile file(run.filePath("Script/assets/Photos.js"));
         QVERIFY(file.open(QIODevice::WriteOnly));
         QVERIFY(content.isEmpty() ? file.resize(kMaxDataFileBytes + 1) : file.write(content) > 0);
@@ -496,8 +511,7 @@ private slots:
         QCOMPARE(int(read.status), status);
         QCOMPARE(read.entries.size(), entries);
         QCOMPARE(read.rejected.size(), rejected);
-        for (const MediaEntry& e : read.entries)
-            QVERIFY(e.localPath.isEmpty() || e.localPath == run.filePath("Photos/photo"));
+        for (const MediaEntry& e : read.entries) QCOMPARE(e.localPath, copy.isEmpty() ? copy : run.filePath(copy));
         if (status == int(ReadStatus::Unparsable)) QVERIFY(read.error.startsWith("Error before: ["));
     }
 
@@ -549,6 +563,35 @@ private slots:
         QCOMPARE(fileSuffix("/sdcard/.nomedia"), QByteArray());
         QCOMPARE(fileSuffix("a.b\x01"), QByteArray(".b_"));
         QCOMPARE(fileSuffix("a." + QByteArray(40, 'x')), QByteArray());
+    }
+
+    // What a run is entered as: names that would read back as a key in a
+    // group, or folders that are not one absolute path, are refused.
+    void backupListRecords_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("folder");
+        QTest::addColumn<bool>("listIsFolder");
+        QTest::addColumn<bool>("recorded");
+        const QString name = "03-05-2024-14-07-09(2)-HTC One";
+        QTest::newRow("run") << name << "/runs/HTC One-03-05-2024-14-07-09(2)" << false << true;
+        QTest::newRow("slash in the name") << "03-05-2024-14-07-09-a/b" << "/runs/x" << false << false;
+        QTest::newRow("backslash in the name") << "03-05-2024-14-07-09-a\\b" << "/runs/x" << false << false;
+        QTest::newRow("relative folder") << name << "runs/x" << false << false;
+        QTest::newRow("NULL folder") << name << "NULL" << false << false;
+        QTest::newRow("list file unusable") << name << "/runs/x" << true << false;
+    }
+    void backupListRecords() {
+        QFETCH(QString, name);
+        QFETCH(QString, folder);
+        QFETCH(bool, listIsFolder);
+        QFETCH(bool, recorded);
+        QTemporaryDir dir;
+        const QString list = dir.filePath("mobrellist.ini");
+        if (listIsFolder) QVERIFY(QDir().mkdir(list));
+        QCOMPARE(recordBackupRun(list, name, folder), recorded);
+        const QSettings settings(list, QSettings::IniFormat);
+        QCOMPARE(settings.allKeys(), recorded ? QStringList{name} : QStringList{});
+        if (recorded) QCOMPARE(settings.value(name).toString(), folder);
     }
 };
 
