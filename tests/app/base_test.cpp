@@ -1,5 +1,6 @@
-// Formatters, the interface scale, folder settings, the backup list file, run
-// folders and the private temporary folder, in a private HOME and XDG tree.
+// Formatters, folder settings, the backup list file, run folders and the
+// private temporary folder, in a private HOME and XDG tree. (The interface
+// scale is the shell test's, with the window's size.)
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -20,7 +21,6 @@
 #include "base/paths.h"
 #include "base/runfolder.h"
 #include "base/settings.h"
-#include "base/uiscale.h"
 
 namespace {
 
@@ -48,8 +48,6 @@ private slots:
     void formatters_data();
     void formatters();
     void formattersFromManyThreads();
-    void scale_data();
-    void scale();
     void defaultOutputFolder_data();
     void defaultOutputFolder();
     void storedFolders_data();
@@ -117,30 +115,6 @@ void BaseTest::formattersFromManyThreads() {
     }
     for (std::thread& thread : threads) thread.join();
     QCOMPARE(mismatches, std::vector<int>(4, 0));
-}
-
-void BaseTest::scale_data() {
-    QTest::addColumn<double>("dpiX");
-    QTest::addColumn<double>("dpiY");
-    QTest::addColumn<int>("width");   // scaled(1024)
-    QTest::addColumn<int>("height");  // scaled(640)
-    QTest::newRow("96") << 96.0 << 96.0 << 1024 << 640;
-    QTest::newRow("below 96 stays 1") << 72.0 << 72.0 << 1024 << 640;
-    QTest::newRow("no DPI") << 0.0 << 0.0 << 1024 << 640;
-    QTest::newRow("144") << 144.0 << 144.0 << 1536 << 960;
-    QTest::newRow("smaller axis wins") << 144.0 << 120.0 << 1280 << 800;
-    QTest::newRow("240 stops at 1.8, truncated") << 240.0 << 240.0 << 1843 << 1152;
-}
-
-void BaseTest::scale() {
-    QFETCH(double, dpiX);
-    QFETCH(double, dpiY);
-    QFETCH(int, width);
-    QFETCH(int, height);
-    setUiScale(scaleForDpi(dpiX, dpiY));
-    const QSize size(scaled(1024), scaled(640));
-    setUiScale(1.0f);
-    QCOMPARE(size, QSize(width, height));
 }
 
 void BaseTest::defaultOutputFolder_data() {

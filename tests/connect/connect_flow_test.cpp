@@ -1,21 +1,17 @@
 // The connection screen against phonesim behind a private adb server. Each
 // function needs its own phone and the library keeps its folders for the life
-// of the process, so CTest runs one function per process.
+// of the process, so CTest runs one function per process. (A connection's facts
+// and how long the GUI thread stalls meanwhile are the main window's test.)
 #include <QApplication>
 #include <QSignalSpy>
 #include <QtTest>
 
 #include "CheckDeviceDetectedThread.h"
 #include "DeviceConnectedWidget.h"
-#include "DeviceManagerWidget.h"
-#include "DeviceManager_DeviceInfoWidget.h"
 #include "ReadyScanThread.h"
-#include "base/formatters.h"
 #include "gui_stall_meter.h"
-#include "info_lines.h"
 #include "library_e2e.h"
 #include "mobrelclient.h"
-#include "profile.h"
 
 using mobreltest::PhoneSim;
 
@@ -67,25 +63,8 @@ void ConnectFlowTest::present() {
     DeviceConnectedWidget screen(nullptr);
     build(screen);
     QSignalSpy ready(&screen, &DeviceConnectedWidget::deviceReady);
-    GuiStallMeter meter;
-    meter.start();
     QVERIFY(waitUntil([&] { return ready.count() > 0; }, longWaitMs));
-    meter.stop();
     QVERIFY(screen.isConnected());
-    qInfo("longest GUI stall while connecting: %lld ms", meter.longestStallMs());
-    QVERIFY(meter.longestStallMs() < 100);
-
-    // The facts the companion reports: the profile's properties and the modern
-    // phone's memory and storage figures (bytes).
-    const phonesim::Profile profile = phonesim::modernProfile();
-    DeviceManagerWidget browser(nullptr);
-    build(browser);
-    browser.showDeviceInfo();
-    auto prop = [&](const char* key) { return QString::fromStdString(profile.property(key)); };
-    QCOMPARE(shownValues(*browser.deviceInfoView()),
-             QStringList({prop("ro.product.brand"), prop("ro.product.model"), prop("ro.build.version.release"),
-                          prop("ro.serialno"), formatSize(1642323968),
-                          formatSize(31138512896) + " / " + formatSize(53687091200)}));
 
     // Unplugged: the connect page; plugged in again: no new detection on this screen.
     QVERIFY(sim.stopPhone());

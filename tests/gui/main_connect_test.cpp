@@ -13,7 +13,9 @@
 #include "MyPushButton.h"
 #include "UpdateChecker.h"
 #include "UpdateService.h"
+#include "base/formatters.h"
 #include "gui_stall_meter.h"
+#include "info_lines.h"
 #include "library_e2e.h"
 #include "profile.h"
 #include "startup.h"
@@ -42,12 +44,15 @@ void MainConnectTest::connectsAndShowsTheDeviceInformation() {
     qInfo("longest GUI stall from start to the device information: %lld ms", meter.longestStallMs());
     QVERIFY(meter.longestStallMs() < 100);
 
+    // The facts the companion reports: the profile's properties and the modern
+    // phone's memory and storage figures (bytes).
     const phonesim::Profile profile = phonesim::modernProfile();
-    const QString brand = QString::fromStdString(profile.property("ro.product.brand"));
-    const QString model = QString::fromStdString(profile.property("ro.product.model"));
-    QCOMPARE(browser->deviceInfoView()->deviceBrand(), brand);
-    QCOMPARE(browser->deviceInfoView()->deviceModel(), model);
+    auto prop = [&](const char* key) { return QString::fromStdString(profile.property(key)); };
     QVERIFY(browser->deviceInfoView()->isVisible());
+    QCOMPARE(shownValues(*browser->deviceInfoView()),
+             QStringList({prop("ro.product.brand"), prop("ro.product.model"), prop("ro.build.version.release"),
+                          prop("ro.serialno"), formatSize(1642323968),
+                          formatSize(31138512896) + " / " + formatSize(53687091200)}));
 
     // The backup page now names the phone and may start.
     QTest::mouseClick(window.toolsBar()->toolButton(1), Qt::LeftButton);

@@ -1,6 +1,6 @@
-// The main window driven by the mouse: start placement and scale, the tool
-// bar's navigation and its enabled states, the backup screen without a phone,
-// the tools page's adb check and the close button.
+// The main window driven by the mouse: start placement and the interface
+// scale, the tool bar's navigation and its enabled states, the backup screen
+// without a phone, the tools page's adb check and the close button.
 #include "MobrelBackupWidget.h"
 #include "MobrelDeviceWidget.h"
 #include "MobrelMainWidget.h"
@@ -73,25 +73,29 @@ void ShellTest::initTestCase() {
 }
 
 void ShellTest::placementAndScale_data() {
-    QTest::addColumn<double>("dpi");
+    QTest::addColumn<double>("dpiX");
+    QTest::addColumn<double>("dpiY");
     QTest::addColumn<QSize>("desktop");
     QTest::addColumn<QSize>("windowSize");
     QTest::addColumn<QPoint>("position");
-    QTest::newRow("full HD, not centred") << 96.0 << QSize(1920, 1080) << QSize(1024, 640)
-                                          << QPoint(260, 30);
-    QTest::newRow("smaller desktop") << 96.0 << QSize(800, 600) << QSize(1024, 640)
-                                     << QPoint(112, 20);
-    QTest::newRow("no desktop") << 96.0 << QSize(0, 0) << QSize(1024, 640) << QPoint(260, 30);
-    QTest::newRow("144 dpi") << 144.0 << QSize(3840, 2160) << QSize(1536, 960) << QPoint(260, 30);
-    QTest::newRow("240 dpi stops at 1.8") << 240.0 << QSize(1920, 1200) << QSize(1843, 1152)
-                                          << QPoint(38, 24);
+    const QSize fullHd(1920, 1080);
+    QTest::newRow("full HD, not centred") << 96.0 << 96.0 << fullHd << QSize(1024, 640) << QPoint(260, 30);
+    QTest::newRow("smaller desktop") << 96.0 << 96.0 << QSize(800, 600) << QSize(1024, 640) << QPoint(112, 20);
+    QTest::newRow("no desktop") << 96.0 << 96.0 << QSize(0, 0) << QSize(1024, 640) << QPoint(260, 30);
+    QTest::newRow("below 96 stays 1") << 72.0 << 72.0 << fullHd << QSize(1024, 640) << QPoint(260, 30);
+    QTest::newRow("no DPI") << 0.0 << 0.0 << fullHd << QSize(1024, 640) << QPoint(260, 30);
+    QTest::newRow("144 dpi") << 144.0 << 144.0 << QSize(3840, 2160) << QSize(1536, 960) << QPoint(260, 30);
+    QTest::newRow("smaller axis wins") << 144.0 << 120.0 << fullHd << QSize(1280, 800) << QPoint(260, 30);
+    QTest::newRow("240 dpi stops at 1.8, truncated")
+        << 240.0 << 240.0 << QSize(1920, 1200) << QSize(1843, 1152) << QPoint(38, 24);
 }
 
 void ShellTest::placementAndScale() {
-    QFETCH(double, dpi);
+    QFETCH(double, dpiX);
+    QFETCH(double, dpiY);
     QFETCH(QSize, desktop);
     const float saved = uiScale();
-    setUiScale(scaleForDpi(dpi, dpi));
+    setUiScale(scaleForDpi(dpiX, dpiY));
     const QSize size = mainWindowSize();
     setUiScale(saved);
     QTEST(size, "windowSize");

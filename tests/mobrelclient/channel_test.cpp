@@ -17,7 +17,6 @@
 
 #include "channel.h"
 #include "loopback.h"
-#include "platform/paths.h"
 #include "test_support.h"
 
 using namespace mobrel;
@@ -42,6 +41,8 @@ struct Reply {
 };
 
 // The companion app's side: reads commands (text up to ";") and answers each.
+// It serves one connection after the other: the library replaces its
+// connection, it never holds two.
 class CompanionStandIn {
 public:
     using Responder = std::function<Reply(const std::string& command, int connection)>;
@@ -49,22 +50,21 @@ public:
     explicit CompanionStandIn(Responder responder) : responder_(std::move(responder)) {
         listenFd_ = bindServicePort();
         if (listenFd_ < 0 || listen(listenFd_, 16) != 0) throw std::runtime_error("port 25803 is taken");
-        acceptThread_ = std::thread([this] { acceptLoop(); });
+        thread_ = std::thread([this] {
+            for (int index = 0; !stop_;) {
+                if (readable(listenFd_)) serve(accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC), index++);
+            }
+        });
     }
 
     ~CompanionStandIn() {
         stop_ = true;
-        acceptThread_.join();
-        {
-            std::lock_guard<std::mutex> g(mutex_);
-            for (const int fd : open_) shutdown(fd, SHUT_RDWR);
-        }
-        for (std::thread& t : connectionThreads_) t.join();
+        thread_.join();
         close(listenFd_);
     }
 
     // Connections accepted so far, and those the library closed (or that ended
-    // on our side), after letting the stand-in's threads catch up.
+    // on our side), after letting the stand-in catch up.
     int connections() { return settled(connectionCount_); }
     int ended() { return settled(endedCount_); }
     std::vector<std::string> commands() {
@@ -84,23 +84,23 @@ private:
         return count;
     }
 
-    void acceptLoop() {
-        while (!stop_) {
-            pollfd p {listenFd_, POLLIN, 0};
-            if (poll(&p, 1, 50) <= 0) continue;
-            const int fd = accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC);
-            if (fd < 0) continue;
-            std::lock_guard<std::mutex> g(mutex_);
-            open_.push_back(fd);
-            const int index = connectionCount_++;
-            connectionThreads_.emplace_back([this, fd, index] { serve(fd, index); });
-        }
+    // Waits a moment for a byte or a connection, so that the destructor is never kept waiting.
+    bool readable(int fd) {
+        pollfd p {fd, POLLIN, 0};
+        return poll(&p, 1, 50) > 0;
     }
 
     void serve(int fd, int index) {
+        if (fd < 0) return;
+        {
+            std::lock_guard<std::mutex> g(mutex_);
+            ++connectionCount_;
+        }
         std::string command;
         char c;
-        while (recv(fd, &c, 1, 0) == 1) {
+        while (!stop_) {
+            if (!readable(fd)) continue;
+            if (recv(fd, &c, 1, 0) != 1) break;
             command += c;
             if (c != ';') continue;
             {
@@ -117,16 +117,13 @@ private:
         stray_ += command;
         shutdown(fd, SHUT_RDWR);
         close(fd);
-        open_.erase(std::find(open_.begin(), open_.end(), fd));
     }
 
     Responder responder_;
     int listenFd_ = -1;
     std::atomic<bool> stop_ {false};
-    std::thread acceptThread_;
+    std::thread thread_;
     std::mutex mutex_;
-    std::vector<int> open_;
-    std::vector<std::thread> connectionThreads_;
     int connectionCount_ = 0;
     int endedCount_ = 0;
     std::vector<std::string> commands_;
@@ -213,28 +210,28 @@ TEST_F(Channel, PeerClosingMidBodyOrMidLengthIsRetriedOnANewConnection) {
     EXPECT_EQ(phone.connections(), 3);
 }
 
-TEST_F(Channel, EmptyCommandIsLoggedAndNothingIsSent) {
-    CompanionStandIn phone([](const std::string&, int) { return Reply {framed(le32(1))}; });
-    char buffer[16];
+TEST_F(Channel, EmptyCommandsPayloadsAndOpeningAgain) {
+    CompanionStandIn phone([](const std::string& command, int) {
+        return command == "put;" ? Reply {} : Reply {framed(le32(9))};
+    });
+    // An empty command is logged and nothing is sent.
+    char buffer[16] = {};
     EXPECT_EQ(send("", buffer, sizeof buffer), -1);
     EXPECT_EQ(channel.send(nullptr, buffer, sizeof buffer, nullptr, 0, 0), -1);
     EXPECT_TRUE(std::regex_search(
         logText(), std::regex("error SendCommandToAndroidServices cmd = , m_sockSrv =[1-9]\\d*, try_count = 0\n")));
-    EXPECT_EQ(send("getappcount;", buffer, sizeof buffer), 4);  // the first bytes the phone sees
-    EXPECT_EQ(phone.commands(), std::vector<std::string> {"getappcount;"});
-    EXPECT_EQ(phone.stray(), "");
-}
-
-TEST_F(Channel, PayloadFollowsTheCommandText) {
-    // The stand-in reads up to each ";": the payload shows as a second text.
-    CompanionStandIn phone([](const std::string& command, int) {
-        return command == "put;" ? Reply {} : Reply {framed(le32(9))};
-    });
-    char buffer[16] = {};
+    // A payload follows the command text: the stand-in reads up to each ";", so it shows as a second text.
     const char payload[] = "BYTES;";
     EXPECT_EQ(channel.send("put;", buffer, sizeof buffer, payload, 6, 0), 4);
     EXPECT_EQ(buffer[0], 9);
-    EXPECT_EQ(phone.commands(), (std::vector<std::string> {"put;", "BYTES;"}));
+    EXPECT_EQ(phone.commands(), (std::vector<std::string> {"put;", "BYTES;"}));  // the first bytes the phone sees
+
+    // Opening again closes the first connection; it does not leave it behind.
+    EXPECT_EQ(channel.open(), 0);
+    EXPECT_EQ(phone.connections(), 2);
+    EXPECT_EQ(phone.ended(), 1);
+    EXPECT_EQ(phone.stray(), "");
+    EXPECT_EQ(send("getappcount;", buffer, sizeof buffer), 4);
 }
 
 TEST_F(Channel, NoCompanionListeningFailsAfterOneConnect) {
@@ -261,16 +258,6 @@ TEST_F(Channel, ForwardNamesTheCurrentDevice) {
     EXPECT_EQ(channel.open(), 0);
     EXPECT_EQ(adb.runs(), (std::vector<std::string> {kRemoveAll, "[-s] [emulator-5554] " + kForward, kRemoveAll,
                                                      "[-s] [" + odd + "] " + kForward}));
-}
-
-TEST_F(Channel, OpeningAgainReplacesTheConnection) {
-    CompanionStandIn phone([](const std::string&, int) { return Reply {framed(le32(2))}; });
-    EXPECT_EQ(channel.open(), 0);
-    EXPECT_EQ(channel.open(), 0);  // the first connection is closed, not left behind
-    EXPECT_EQ(phone.connections(), 2);
-    EXPECT_EQ(phone.ended(), 1);
-    char buffer[16];
-    EXPECT_EQ(send("getappcount;", buffer, sizeof buffer), 4);
 }
 
 TEST_F(Channel, ManyThreadsAtOnceConnectOnceAndNeverInterleave) {

@@ -126,7 +126,7 @@ void expectBroughtUp(const PhoneSim& sim, const phonesim::Profile& profile, cons
 
 }  // namespace
 
-TEST(DeviceDetection, ListsThePhoneAndReadsItsProperties) {
+TEST(DeviceDetection, ListsThePhoneReadsItsPropertiesAndFollowsIt) {
     PhoneSim sim;
     ASSERT_TRUE(startAlone(sim, SimOptions{.dataset = "small"}));
 
@@ -149,7 +149,20 @@ TEST(DeviceDetection, ListsThePhoneAndReadsItsProperties) {
     EXPECT_STREQ(info.androidVersion, "10\n");
     EXPECT_EQ(std::string(info.serial), sim.serial());
     EXPECT_EQ(int64_t{info.memTotal}, 0);
-    EXPECT_EQ(MobrelApi_CheckAndroidVersionAt44(), 1);
+    EXPECT_EQ(MobrelApi_CheckAndroidVersionAt44(), 1);  // (other version texts are the unit tests' part)
+
+    // Presence follows the phone, and needs adb. No USB phone on a test
+    // machine: nothing to tell about its debugging.
+    EXPECT_EQ(MobrelApi_CheckConnectDeviceToPC_Count(), 1);
+    EXPECT_EQ(MobrelApi_CheckEnableUSBDebug(0), 0);
+    EXPECT_EQ(MobrelApi_CheckEnableUSBDebug(-1), 0);
+    {
+        mobreltest::ScopedEnv noAdb("PATH", (kEnvironment->root.path() / "no-adb-here").c_str());
+        EXPECT_EQ(MobrelApi_CheckConnectDeviceToPC_Count(), -1) << "the list was read without adb";
+    }
+    sim.stopPhone();
+    ASSERT_TRUE(sim.waitForState("")) << "adb still lists the phone";
+    EXPECT_EQ(MobrelApi_CheckConnectDeviceToPC_Count(), 0);
 }
 
 TEST(DeviceDetection, PhoneNotAuthorisedIsNotQueried) {
@@ -164,27 +177,6 @@ TEST(DeviceDetection, PhoneNotAuthorisedIsNotQueried) {
         EXPECT_EQ(lastCaptureNumber(), first + 1) << "the list only: no property was queried";
         EXPECT_EQ(MobrelApi_CheckDeviceDetected(1), -1);
     }
-}
-
-// (10 and 4.3 come with the two profiles below; other texts are the unit tests' part.)
-TEST(DevicePresence, FollowsThePhoneWhoseVersionHasAThirdPart) {
-    PhoneSim sim;
-    ASSERT_TRUE(startAlone(sim, SimOptions{.props = {{"ro.build.version.release", "4.4.2"}}}));
-    ASSERT_EQ(detectUntil(0, 0), 0);
-    EXPECT_EQ(MobrelApi_CheckAndroidVersionAt44(), 1);
-    EXPECT_EQ(MobrelApi_CheckConnectDeviceToPC_Count(), 1);
-    // No USB phone on a test machine: nothing to tell about its debugging.
-    EXPECT_EQ(MobrelApi_CheckEnableUSBDebug(0), 0);
-    EXPECT_EQ(MobrelApi_CheckEnableUSBDebug(-1), 0);
-
-    {
-        mobreltest::ScopedEnv noAdb("PATH", (kEnvironment->root.path() / "no-adb-here").c_str());
-        EXPECT_EQ(MobrelApi_CheckConnectDeviceToPC_Count(), -1) << "the list was read without adb";
-    }
-
-    sim.stopPhone();
-    ASSERT_TRUE(sim.waitForState("")) << "adb still lists the phone";
-    EXPECT_EQ(MobrelApi_CheckConnectDeviceToPC_Count(), 0);
 }
 
 TEST(DeviceBringUp, ModernPhoneWithTheSmallDataset) {
@@ -242,17 +234,12 @@ TEST(DeviceBringUp, LegacyPhone) {
     expectBroughtUp(sim, phonesim::legacyProfile(), kLegacy);
 }
 
-TEST(DeviceBringUp, FailsWhenTheCompanionDoesNotAnswer) {
-    for (const char* handshake : {"close", "wrong"}) {
-        SCOPED_TRACE(handshake);
-        SimOptions options;
-        options.dataset = "small";
-        options.faults.handshake = handshake;
-        PhoneSim sim;
-        ASSERT_TRUE(startAlone(sim, options));
-        ASSERT_EQ(detectUntil(0, 0), 0);
-        EXPECT_EQ(MobrelApi_ReadyTodoing(0), -1);
-    }
+// (A companion that closes at the handshake is the connection screen's test.)
+TEST(DeviceBringUp, FailsWhenTheCompanionAnswersWrongly) {
+    PhoneSim sim;
+    ASSERT_TRUE(startAlone(sim, {.faults = {.handshake = "wrong", .badCommand = {}}}));
+    ASSERT_EQ(detectUntil(0, 0), 0);
+    EXPECT_EQ(MobrelApi_ReadyTodoing(0), -1);
 }
 
 // The package is looked for beside the running program: a copy of the self-check

@@ -1,12 +1,11 @@
 // Contacts, messages and the call log through the shared library's exports,
 // against phonesim's small phone (Android 10) behind the real adb: every record
 // byte for byte against the phone's store files, the counters while a flush
-// runs, failures midway, writes read back, and ids that are not ids.
+// runs, failures midway, the rules of writes, and ids that are not ids.
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <chrono>
-#include <set>
 #include <thread>
 #include <tuple>
 
@@ -33,26 +32,15 @@ protected:
     static std::filesystem::path store() { return sim().storePath(); }
 };
 
-bool anyText(const std::vector<Group>& groups, const char* field, bool (*test)(const std::string&)) {
-    for (const Group& g : groups) {
-        for (const Fields& r : g.records) {
-            const auto found = r.find(field);
-            if (found != r.end() && found->second && test(*found->second)) return true;
-        }
-    }
-    return false;
-}
-
 std::string repeatedTo(const std::string& piece, size_t length) {
     std::string text;
     while (text.size() < length) text += piece;
     return text.substr(0, length);
 }
 
-// The id of the newest record of a store file.
-long long newestId(const std::filesystem::path& store, const char* category) {
-    const auto objects = storeById(store, category);
-    return objects.empty() ? 0 : objects.rbegin()->first;
+// The newest record of a store file.
+StoreRecord newest(const std::filesystem::path& store, const char* category) {
+    return storeById(store, category).rbegin()->second;
 }
 
 }  // namespace
@@ -64,9 +52,6 @@ TEST_F(SmallPhone, EveryRecordArrivesExactly) {
     EXPECT_TRUE(sameRecords(libraryContacts(), contacts));
     EXPECT_EQ(MobrelApi_GetPerson(nullptr), 40);
     EXPECT_EQ(MobrelApi_GetPersonCount(), 40);
-    bool cjkName = false;
-    for (const Fields& c : contacts) cjkName = cjkName || c.at("name")->find("小明") != std::string::npos;
-    EXPECT_TRUE(cjkName);
 
     ASSERT_EQ(MobrelApi_FlushSMS(), 0);
     const std::vector<Group> conversations = storeConversations(store());
@@ -74,10 +59,6 @@ TEST_F(SmallPhone, EveryRecordArrivesExactly) {
     EXPECT_EQ(recordsIn(conversations), 296u);  // 300 less 4 drafts
     EXPECT_EQ(MobrelApi_GetSMS(nullptr), 296);
     EXPECT_EQ(MobrelApi_GetSMSCount(), 296);
-    // The comparison covered what is easy to get wrong.
-    EXPECT_TRUE(anyText(conversations, "body", [](const std::string& s) { return s.find('\n') != std::string::npos; }));
-    EXPECT_TRUE(anyText(conversations, "body", [](const std::string& s) { return s.find("\xF0\x9F") != std::string::npos; }));
-    EXPECT_TRUE(anyText(conversations, "body", [](const std::string& s) { return s.find("ありがとう") != std::string::npos; }));
 
     ASSERT_EQ(MobrelApi_FlushCallHistory(), 0);
     const std::vector<Group> callGroups = storeCallGroups(store());
@@ -137,61 +118,32 @@ TEST_F(SmallPhone, CountersMoveWhileAFlushRuns) {
     EXPECT_EQ(MobrelApi_getItemTotalLoadedCount(1), 296);  // the records kept
 }
 
-TEST_F(SmallPhone, DroppedCommandsListAndCountNothing) {
-    // The companion reads every command and closes the connection unanswered.
+TEST_F(SmallPhone, FailuresKeepWhatWasParsed) {
+    // A count that fails, or a companion that reads every command and closes the
+    // connection unanswered: -1, the old copy gone, and nothing counted.
     phonesim::Faults dropping;
     dropping.dropAfter = 1;
-    ASSERT_EQ(MobrelApi_FlushPerson(), 0);
-    ASSERT_EQ(MobrelApi_FlushSMS(), 0);
-    ASSERT_GT(MobrelApi_GetCallHistoryCount(), 0);  // the phone's raw number from the bring-up
-    {
-        ScopedFaults dropped(sim(), dropping);
-        EXPECT_EQ(MobrelApi_FlushPerson(), -1);
-        EXPECT_EQ(MobrelApi_FlushSMS(), -1);
-        EXPECT_EQ(MobrelApi_FlushCallHistory(), -1);
+    const struct {
+        int (*flush)();
+        int (*count)();
+        const char* countCommand;
+    } categories[] = {{MobrelApi_FlushPerson, MobrelApi_GetPersonCount, "getcontactCount"},
+                      {MobrelApi_FlushSMS, MobrelApi_GetSMSCount, "getsmsCount"},
+                      {MobrelApi_FlushCallHistory, MobrelApi_GetCallHistoryCount, "getcalllogcount"}};
+    for (const auto& category : categories) {
+        for (const phonesim::Faults& faults : {spoiled(category.countCommand), spoiled(category.countCommand, "short"),
+                                               dropping}) {
+            SCOPED_TRACE(category.countCommand + (" " + phonesim::faultsToJson(faults)));
+            ASSERT_EQ(category.flush(), 0);  // a copy to lose
+            setFaults(faults);
+            EXPECT_EQ(category.flush(), -1);
+            EXPECT_EQ(category.count(), 0);
+            setFaults(phonesim::Faults {});
+        }
     }
-    EXPECT_EQ(MobrelApi_GetPersonCount(), 0);
-    EXPECT_EQ(MobrelApi_GetSMSCount(), 0);
-    EXPECT_EQ(MobrelApi_GetCallHistoryCount(), 0);
     EXPECT_TRUE(libraryContacts().empty());
     EXPECT_TRUE(libraryConversations().empty());
-
-    // The channel comes back with the companion.
-    EXPECT_EQ(MobrelApi_FlushPerson(), 0);
-    EXPECT_GT(MobrelApi_GetPersonCount(), 0);
-}
-
-TEST_F(SmallPhone, TwoCategoriesFlushAtOnce) {
-    // The flushes share the one page buffer; each still gets its own pages whole.
-    for (int round = 0; round < 3; ++round) {
-        int messages = -9;
-        int calls = -9;
-        std::thread other([&] { calls = MobrelApi_FlushCallHistory(); });
-        messages = MobrelApi_FlushSMS();
-        other.join();
-        ASSERT_EQ(messages, 0);
-        ASSERT_EQ(calls, 0);
-        EXPECT_TRUE(sameGroups(libraryConversations(), storeConversations(store())));
-        EXPECT_TRUE(sameGroups(libraryCallGroups(), storeCallGroups(store())));
-    }
-}
-
-TEST_F(SmallPhone, FailuresKeepWhatWasParsed) {
-    // A count that fails: -1, the old copy gone, and nothing counted.
-    ASSERT_EQ(MobrelApi_FlushSMS(), 0);
-    setFaults(spoiled("getsmsCount"));
-    EXPECT_EQ(MobrelApi_FlushSMS(), -1);
-    MobrelSmsThread* conversations = reinterpret_cast<MobrelSmsThread*>(1);
-    EXPECT_EQ(MobrelApi_GetSMS(&conversations), 0);
-    EXPECT_EQ(conversations, nullptr);
-
-    setFaults(spoiled("getcalllogcount", "short"));
-    EXPECT_EQ(MobrelApi_FlushCallHistory(), -1);
-    EXPECT_EQ(MobrelApi_GetCallHistoryCount(), 0);
-    setFaults(spoiled("getcontactCount", "short"));
-    EXPECT_EQ(MobrelApi_FlushPerson(), -1);
-    EXPECT_TRUE(libraryContacts().empty());
-    EXPECT_EQ(MobrelApi_GetPersonCount(), 0);
+    EXPECT_TRUE(libraryCallGroups().empty());
 
     // Pages that fail midway: what the earlier pages held is kept and counted.
     ASSERT_TRUE(reinstalledWith(spoiled("getsmsPart10", "short", 3)));
@@ -220,54 +172,28 @@ TEST_F(SmallPhone, FailuresKeepWhatWasParsed) {
     EXPECT_TRUE(sameGroups(libraryCallGroups(), storeCallGroups(store())));
 }
 
-TEST_F(SmallPhone, ContactAddedReadBackAndDeleted) {
-    // Every field, a joined name and a note well past 512 bytes: both reach the phone whole.
+// The rules of a contact's write. (Every field written and read back is the
+// restore's round trip; deletes are the browser's.)
+TEST_F(SmallPhone, ContactWriteRules) {
+    // A joined name and a note well past 512 bytes reach the phone whole; a lone
+    // double quote and an empty value are not sent.
     std::string name = repeatedTo("Zoë Åsa ", 300);       // 10 bytes a piece
     std::string nameExtra = repeatedTo(" 小林 👩‍🔬", 304);  // 19 bytes a piece
     std::string note = "Zeile eins\nZeile zwei: ☎ 555\n" + repeatedTo("Notiz mit mehr Text. ", 1469);
-    ASSERT_EQ(note.size(), 1500u);
-    std::string fields[] = {"", "", "Zoë", "+49 170 5550101", "+49 30 5550102", "+49 89 5550103",
-                            "\"", "zoe@example.org", "1990-02-28", "Familie", "", "Acme", "Chefin",
-                            "x14", "x15", "Hauptstraße 1\n10115 Berlin", "Werkweg 2\n80331 München", "",
-                            "+49 89 5550104", "zoe@work.example.com"};
+    std::string quote = "\"", none;
     MobrelContact contact {};
     contact.name = name.data();
     contact.nameExtra = nameExtra.data();
-    char** slots[] = {&contact.contactId, &contact.name, &contact.nickname, &contact.mobilePhone,
-                      &contact.homePhone, &contact.workPhone, &contact.website, &contact.homeEmail,
-                      &contact.birthday, &contact.group, &contact.note, &contact.organization, &contact.title,
-                      &contact.extra14, &contact.extra15, &contact.homeAddress, &contact.workAddress,
-                      &contact.homeFax, &contact.workFax, &contact.workEmail};
-    for (size_t i = 2; i < std::size(slots); ++i) *slots[i] = fields[i].data();
     contact.note = note.data();
-    const long long lastBefore = newestId(store(), "contacts");
-
+    contact.website = quote.data();
+    contact.homeFax = none.data();
     ASSERT_EQ(MobrelApi_AddPerson(&contact), 0);
-    const auto objects = storeById(store(), "contacts");
-    ASSERT_GT(objects.rbegin()->first, lastBefore);
-    const StoreRecord& stored = objects.rbegin()->second;
+    const StoreRecord stored = newest(store(), "contacts");
     EXPECT_EQ(stored.text("name"), name + nameExtra);
     EXPECT_EQ(stored.text("note"), note);
-    EXPECT_EQ(stored.text("nickname"), "Zoë");
-    EXPECT_EQ(stored.text("mobile"), "+49 170 5550101");
-    EXPECT_EQ(stored.text("group"), "Familie");
-    EXPECT_EQ(stored.text("title"), "Chefin");
-    EXPECT_EQ(stored.text("homeAddress"), "Hauptstraße 1\n10115 Berlin");
-    EXPECT_EQ(stored.text("workEmail"), "zoe@work.example.com");
-    EXPECT_EQ(stored.text("website"), std::nullopt);  // a lone double quote is not sent
-    EXPECT_EQ(stored.text("homeFax"), std::nullopt);  // nor an empty value
-
-    // Read back whole, the newest contact first.
-    ASSERT_EQ(MobrelApi_FlushPerson(), 0);
-    EXPECT_TRUE(sameRecords(libraryContacts(), storeContacts(store())));
-    MobrelContact* head = nullptr;
-    MobrelApi_GetPerson(&head);
-    ASSERT_NE(head, nullptr);
-    EXPECT_EQ(std::stoll(head->contactId), objects.rbegin()->first);
-
-    const std::string id = head->contactId;
-    EXPECT_EQ(MobrelApi_DeletePerson(id.c_str()), 1);
-    EXPECT_EQ(storeById(store(), "contacts").count(std::stoll(id)), 0u);
+    EXPECT_EQ(stored.text("website"), std::nullopt);
+    EXPECT_EQ(stored.text("homeFax"), std::nullopt);
+    EXPECT_EQ(MobrelApi_DeletePerson(std::to_string(stored.number("id")).c_str()), 1);
 
     // A contact with only a name gets no update. Records are byte-packed, so
     // the caller's may lie at any address.
@@ -276,10 +202,9 @@ TEST_F(SmallPhone, ContactAddedReadBackAndDeleted) {
     auto* named = reinterpret_cast<MobrelContact*>(storage + 1);
     named->name = onlyName.data();
     ASSERT_EQ(MobrelApi_AddPerson(named), 0);
-    const auto afterNamed = storeById(store(), "contacts");
-    EXPECT_EQ(afterNamed.rbegin()->second.json,
-              "{\"id\":" + std::to_string(afterNamed.rbegin()->first) + ",\"name\":\"Nur Name\"}");
-    EXPECT_EQ(MobrelApi_DeletePerson(std::to_string(afterNamed.rbegin()->first).c_str()), 1);
+    const StoreRecord added = newest(store(), "contacts");
+    EXPECT_EQ(added.json, "{\"id\":" + std::to_string(added.number("id")) + ",\"name\":\"Nur Name\"}");
+    EXPECT_EQ(MobrelApi_DeletePerson(std::to_string(added.number("id")).c_str()), 1);
 
     // No id from the phone (nothing to name the contact by): -1 and nothing sent after.
     MobrelContact empty {};
@@ -287,17 +212,20 @@ TEST_F(SmallPhone, ContactAddedReadBackAndDeleted) {
     empty.nickname = nickname.data();
     const auto beforeEmpty = storeById(store(), "contacts");
     EXPECT_EQ(MobrelApi_AddPerson(&empty), -1);
-    EXPECT_EQ(MobrelApi_AddPerson(nullptr), -1);
     EXPECT_EQ(storeById(store(), "contacts"), beforeEmpty);
 }
 
 TEST_F(SmallPhone, MessageWrittenWithTheMessagingRole) {
     // A body well past 1024 bytes; no read state (two dashes in a row: the phone chooses); sent.
-    SmsToAdd toAdd{"+49 170 5550199",
-                   "Lange Nachricht 📨\nzweite Zeile\n" + repeatedTo("Wir sehen uns am Bahnhof. ", 1466),
-                   "2024-02-29 23:59:58", "", "1"};
-    ASSERT_EQ(toAdd.body.size(), 1500u);
-    MobrelSms message = toAdd.record();
+    std::string address = "+49 170 5550199", date = "2024-02-29 23:59:58", noReadState, sent = "1";
+    std::string body = "Lange Nachricht 📨\nzweite Zeile\n" + repeatedTo("Wir sehen uns am Bahnhof. ", 1466);
+    ASSERT_EQ(body.size(), 1500u);
+    MobrelSms message {};
+    message.address = address.data();
+    message.body = body.data();
+    message.date = date.data();
+    message.read = noReadState.data();
+    message.type = sent.data();
 
     // A fresh install is not the default messaging app, and Android 10 refuses it the write.
     EXPECT_EQ(MobrelApi_CheckDefaultMessangeOK(), -1);
@@ -317,14 +245,11 @@ TEST_F(SmallPhone, MessageWrittenWithTheMessagingRole) {
     const auto after = storeById(store(), "messages");
     ASSERT_EQ(after.size(), before.size() + 1);
     const StoreRecord& stored = after.rbegin()->second;
-    EXPECT_EQ(stored.text("body"), toAdd.body);  // whole
-    EXPECT_EQ(stored.text("address"), toAdd.address);
-    EXPECT_EQ(localDate(stored.number("date")), toAdd.date);
+    EXPECT_EQ(stored.text("body"), body);  // whole
+    EXPECT_EQ(stored.text("address"), address);
+    EXPECT_EQ(localDate(stored.number("date")), date);
     EXPECT_EQ(stored.number("type"), 2);  // sent
     EXPECT_EQ(stored.number("read"), 1);  // a sent message left without read state is read
-
-    ASSERT_EQ(MobrelApi_FlushSMS(), 0);
-    EXPECT_TRUE(sameGroups(libraryConversations(), storeConversations(store())));  // read back whole
 
     // "DeleteOneSMS:" removes the whole conversation.
     EXPECT_EQ(MobrelApi_DeleteSMS(std::to_string(stored.number("thread")).c_str()), 1);
@@ -333,36 +258,9 @@ TEST_F(SmallPhone, MessageWrittenWithTheMessagingRole) {
     EXPECT_EQ(MobrelApi_ReSetDefaultMessage(), 1);
     EXPECT_EQ(MobrelApi_CheckDefaultMessangeOK(), -1);
     EXPECT_EQ(MobrelApi_AddSMS(&message), 0);
-    EXPECT_EQ(MobrelApi_AddSMS(nullptr), -1);
 }
 
-TEST_F(SmallPhone, CallAddedReadBackAndDeleted) {
-    std::string number = "+49 30 5550177";
-    std::string date = "2024-01-02 03:04:05";
-    std::string missed = "3";
-    MobrelCallLog entry {};
-    entry.number = number.data();
-    entry.date = date.data();
-    entry.type = missed.data();  // no duration: an empty field, the phone takes 0
-
-    const long long lastBefore = newestId(store(), "calls");
-    ASSERT_EQ(MobrelApi_AddCallHistory(&entry), 1);
-    const auto objects = storeById(store(), "calls");
-    const long long id = objects.rbegin()->first;
-    ASSERT_GT(id, lastBefore);
-    EXPECT_EQ(objects.rbegin()->second.text("number"), number);
-    EXPECT_EQ(objects.rbegin()->second.number("type"), 3);
-    EXPECT_EQ(objects.rbegin()->second.number("duration"), 0);
-
-    ASSERT_EQ(MobrelApi_FlushCallHistory(), 0);
-    EXPECT_TRUE(sameGroups(libraryCallGroups(), storeCallGroups(store())));  // read back whole
-
-    EXPECT_EQ(MobrelApi_DeleteCallHistory(std::to_string(id).c_str()), 1);
-    EXPECT_EQ(storeById(store(), "calls").count(id), 0u);
-    EXPECT_EQ(MobrelApi_AddCallHistory(nullptr), -1);
-}
-
-TEST_F(SmallPhone, IdsThatAreNotIdsAreRefused) {
+TEST_F(SmallPhone, IdsThatAreNotIdsAndNoRecordsAreRefused) {
     // An id goes into the command as plain text: one holding ";" would be a
     // second command. Nothing of such an id reaches the phone.
     const auto contacts = storeById(store(), "contacts");
@@ -377,6 +275,9 @@ TEST_F(SmallPhone, IdsThatAreNotIdsAreRefused) {
     EXPECT_EQ(MobrelApi_DeletePerson(nullptr), -1);
     EXPECT_EQ(MobrelApi_DeleteSMS(nullptr), -1);
     EXPECT_EQ(MobrelApi_DeleteCallHistory(nullptr), -1);
+    EXPECT_EQ(MobrelApi_AddPerson(nullptr), -1);
+    EXPECT_EQ(MobrelApi_AddSMS(nullptr), -1);
+    EXPECT_EQ(MobrelApi_AddCallHistory(nullptr), -1);
     EXPECT_EQ(storeById(store(), "contacts"), contacts);
     EXPECT_EQ(storeById(store(), "messages"), messages);
     EXPECT_EQ(storeById(store(), "calls"), calls);
@@ -414,4 +315,10 @@ TEST_F(SmallPhone, SpoiledWriteAnswersAreFailures) {
         sim().setFaults(spoiled("DeleteOneCallLog", how));
         EXPECT_EQ(MobrelApi_DeleteCallHistory("999999"), -1);
     }
+    // Answered well, a call without a duration goes in with 0. (Calls written
+    // and read back are the restore's round trip.)
+    ASSERT_EQ(MobrelApi_AddCallHistory(&call), 1);
+    const StoreRecord stored = newest(store(), "calls");
+    EXPECT_EQ(stored.number("duration"), 0);
+    EXPECT_EQ(MobrelApi_DeleteCallHistory(std::to_string(stored.number("id")).c_str()), 1);
 }

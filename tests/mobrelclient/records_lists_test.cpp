@@ -1,9 +1,7 @@
-// The page parser and the record lists on page replies captured from phonesim's
-// small phone (tests/mobrelclient/data/small_*.pages, one reply per line), and
-// on hand-made pages for the cases a real phone rarely sends.
+// The page parser and the record lists on hand-made pages. (Real pages, every
+// field against the phone's store, are the end-to-end tests' part.)
 #include <gtest/gtest.h>
 
-#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -18,27 +16,6 @@ using namespace mobrel;
 using namespace mobrel::test;
 
 namespace {
-
-using Fields = mobreltest::Record;
-
-std::vector<std::string> capturedPages(const std::string& name) {
-    std::vector<std::string> pages;
-    for (const std::string& line : splitLines(readFile(dataFile(name)))) {
-        if (!line.empty()) pages.push_back(line);
-    }
-    return pages;
-}
-
-// The records of the pages, read by the tests' own strict reader.
-std::vector<Fields> referenceRecords(const std::vector<std::string>& pages) {
-    std::vector<Fields> records;
-    for (const std::string& page : pages) {
-        const std::optional<std::vector<Fields>> parsed = mobreltest::parseRecords(page);
-        EXPECT_TRUE(parsed.has_value()) << page;
-        if (parsed) records.insert(records.end(), parsed->begin(), parsed->end());
-    }
-    return records;
-}
 
 // One page item by item: {{"ID", "1"}, ...} with "." between records.
 std::string page(const std::vector<std::vector<std::pair<std::string, std::string>>>& records) {
@@ -63,11 +40,9 @@ struct CollectingSink : RecordSink {
     int kept() const override { return static_cast<int>(records.size()); }
 };
 
-int feed(const std::vector<std::string>& pages, const KeyList& keys, RecordSink& sink) {
+void feed(const std::vector<std::string>& pages, const KeyList& keys, RecordSink& sink) {
     WorkingRecord work;
-    int closed = 0;
-    for (std::string text : pages) closed += parsePage(text.data(), keys, work, sink);
-    return closed;
+    for (std::string text : pages) parsePage(text.data(), keys, work, sink);
 }
 
 // Lists of one test, freed at its end (the leak checker of the sanitizer build
@@ -80,14 +55,6 @@ struct Lists {
         contacts.clear();
         messages.clear();
         calls.clear();
-    }
-    void feedMessages(const std::vector<std::string>& pages) {
-        MessageBuilder builder(messages);
-        feed(pages, kMessageKeys, builder);
-    }
-    void feedCalls(const std::vector<std::string>& pages) {
-        CallLogBuilder builder(calls);
-        feed(pages, kCallLogKeys, builder);
     }
 };
 
@@ -109,23 +76,6 @@ std::vector<std::string> described(const CallLogList& calls) {
         std::string line = std::string(g->number) + ":";
         for (const MobrelCallLog* e = g->firstEntry; e; e = e->next) line += std::string(" ") + e->id + "/" + e->type;
         lines.push_back(line);
-    }
-    return lines;
-}
-
-// The same lines from reference records, grouped by key in order of first
-// appearance; records without the key are left out, and drafts (type 3) when they are messages.
-std::vector<std::string> grouped(const std::vector<Fields>& records, const std::string& key, bool messages) {
-    std::vector<std::string> lines;
-    std::map<std::string, size_t> lineOf;
-    for (const Fields& r : records) {
-        if (!r.count(key) || (messages && r.at("TYPE") == "3")) continue;
-        const std::string type = std::stoll(r.at("TYPE")) > 4 ? "4" : r.at("TYPE");
-        if (!lineOf.count(r.at(key))) {
-            lineOf[r.at(key)] = lines.size();
-            lines.push_back(r.at(key) + ":");
-        }
-        lines[lineOf[r.at(key)]] += " " + r.at("ID") + "/" + type;
     }
     return lines;
 }
@@ -163,59 +113,21 @@ TEST(RecordPage, OddItemsAndLimits) {
     EXPECT_TRUE(parse("").empty());
 }
 
-// The pages phonesim's small phone sent, read as the flushes read them. (Every
-// field byte for byte against the phone's store is the end-to-end tests' part.)
-TEST(RecordLists, CapturedPagesOfTheSmallPhone) {
-    Lists lists;
-    const std::vector<Fields> contacts = referenceRecords(capturedPages("small_contacts.pages"));
-    ASSERT_EQ(contacts.size(), 40u);
-    feed(capturedPages("small_contacts.pages"), kContactKeys, lists.contacts);
-    EXPECT_EQ(lists.contacts.kept(), 40);
-    size_t r = contacts.size();  // the list reads from the last contact paged
-    for (const MobrelContact* c = lists.contacts.head(); c; c = c->next) {
-        ASSERT_GT(r, 0u) << "more contacts than records";
-        --r;
-        EXPECT_STREQ(c->contactId, contacts[r].at("CONTACTID").c_str());
-        EXPECT_STREQ(c->name, contacts[r].at("NAME").c_str());
-        EXPECT_STREQ(c->homeAddress, contacts[r].count("ADDRESS_HOME") ? contacts[r].at("ADDRESS_HOME").c_str() : nullptr);
-    }
-    EXPECT_EQ(r, 0u) << "fewer contacts than records";
-    EXPECT_STREQ(contacts[0].at("NAME").c_str(), "Ольга Lindqvist");
-    lists.contacts.clear();
-    EXPECT_EQ(lists.contacts.head(), nullptr);
-    EXPECT_EQ(lists.contacts.kept(), 0);
-
-    // The capture holds what the rules are about: drafts, types above 4, private and shared numbers.
-    const std::vector<Fields> messages = referenceRecords(capturedPages("small_messages.pages"));
-    ASSERT_EQ(messages.size(), 300u);
-    lists.feedMessages(capturedPages("small_messages.pages"));
-    EXPECT_EQ(lists.messages.count(), 296);  // 300 less 4 drafts
-    EXPECT_EQ(described(lists.messages), grouped(messages, "THREAD_ID", true));
-    const MobrelSmsThread* afterLast = lists.messages.last()->next;  // copied: a packed member is not bound by reference
-    EXPECT_EQ(afterLast, nullptr);
-
-    const std::vector<Fields> calls = referenceRecords(capturedPages("small_calls.pages"));
-    ASSERT_EQ(calls.size(), 150u);
-    lists.feedCalls(capturedPages("small_calls.pages"));
-    const std::vector<std::string> groups = grouped(calls, "NUMBER", false);
-    EXPECT_LT(lists.calls.count(), 150);
-    EXPECT_LT(groups.size(), static_cast<size_t>(lists.calls.count()));
-    EXPECT_EQ(described(lists.calls), groups);
-}
-
 TEST(RecordLists, MessageRules) {
     Lists lists;
-    lists.feedMessages({page({{{"ID", "1"}, {"THREAD_ID", "7"}, {"TYPE", "1"}, {"ADDRESS", "555"}},
-                              {{"ID", "2"}, {"THREAD_ID", "8"}, {"TYPE", "2"}},
-                              {{"ID", "3"}, {"THREAD_ID", "7"}, {"TYPE", "7"}},
-                              {{"ID", "4"}, {"THREAD_ID", "-1"}, {"TYPE", "1"}},
-                              {{"ID", "5"}, {"THREAD_ID", "9"}, {"TYPE", "3"}}}),
-                        // The next page continues the conversations of the first.
-                        page({{{"ID", "6"}, {"THREAD_ID", "9"}, {"TYPE", "4"}},
-                              {{"ID", "7"}, {"TYPE", "1"}},
-                              {{"ID", "8"}, {"THREAD_ID", "7"}},
-                              {{"ID", "9"}, {"THREAD_ID", "7"}, {"TYPE", "12x"}},
-                              {{"ID", "10"}, {"THREAD_ID", "8"}, {"TYPE", "x"}}})});
+    MessageBuilder builder(lists.messages);
+    feed({page({{{"ID", "1"}, {"THREAD_ID", "7"}, {"TYPE", "1"}, {"ADDRESS", "555"}},
+                {{"ID", "2"}, {"THREAD_ID", "8"}, {"TYPE", "2"}},
+                {{"ID", "3"}, {"THREAD_ID", "7"}, {"TYPE", "7"}},
+                {{"ID", "4"}, {"THREAD_ID", "-1"}, {"TYPE", "1"}},
+                {{"ID", "5"}, {"THREAD_ID", "9"}, {"TYPE", "3"}}}),
+          // The next page continues the conversations of the first.
+          page({{{"ID", "6"}, {"THREAD_ID", "9"}, {"TYPE", "4"}},
+                {{"ID", "7"}, {"TYPE", "1"}},
+                {{"ID", "8"}, {"THREAD_ID", "7"}},
+                {{"ID", "9"}, {"THREAD_ID", "7"}, {"TYPE", "12x"}},
+                {{"ID", "10"}, {"THREAD_ID", "8"}, {"TYPE", "x"}}})},
+         kMessageKeys, builder);
     // Kept: 1, 2, 3, 6, 9, 10; dropped: thread "-1", the draft, a missing thread id or type.
     EXPECT_EQ(lists.messages.count(), 6);
     EXPECT_EQ(described(lists.messages), (std::vector<std::string> {"7: 1/1 3/4 9/4", "8: 2/2 10/x", "9: 6/4"}));
@@ -230,11 +142,13 @@ TEST(RecordLists, ContactAndCallRules) {
     for (const MobrelContact* c = lists.contacts.head(); c; c = c->next) order += c->name ? c->name : "-";
     EXPECT_EQ(order, "-CBA");  // the empty record of the second page counts too
 
-    lists.feedCalls({page({{{"ID", "1"}, {"NUMBER", "+1 555"}, {"TYPE", "2"}},
-                           {{"ID", "2"}, {"NAME", "no number"}, {"TYPE", "1"}},
-                           {{"ID", "3"}, {"NUMBER", "0170"}, {"TYPE", "6"}},
-                           {{"ID", "4"}, {"NUMBER", "+1 555"}, {"TYPE", "3"}},
-                           {{"ID", "5"}, {"NUMBER", "+1555"}, {"TYPE", "1"}}})});
+    CallLogBuilder builder(lists.calls);
+    feed({page({{{"ID", "1"}, {"NUMBER", "+1 555"}, {"TYPE", "2"}},
+                {{"ID", "2"}, {"NAME", "no number"}, {"TYPE", "1"}},
+                {{"ID", "3"}, {"NUMBER", "0170"}, {"TYPE", "6"}},
+                {{"ID", "4"}, {"NUMBER", "+1 555"}, {"TYPE", "3"}},
+                {{"ID", "5"}, {"NUMBER", "+1555"}, {"TYPE", "1"}}})},
+         kCallLogKeys, builder);
     // Numbers are compared byte for byte; types above 4 read as 4.
     EXPECT_EQ(described(lists.calls), (std::vector<std::string> {"+1 555: 1/2 4/3", "0170: 3/4", "+1555: 5/1"}));
     EXPECT_EQ(lists.calls.count(), 4);

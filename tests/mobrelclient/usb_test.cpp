@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdio>
 #include <filesystem>
 #include <string>
 #include <thread>
@@ -21,10 +22,25 @@ namespace fs = std::filesystem;
 
 namespace {
 
+using Lines = std::vector<std::string>;
+
 UsbPhoneList classified(const std::vector<std::string>& ids) {
     UsbPhoneList list {};
     for (const std::string& id : ids) classifyInstanceId(id, list);
     return list;
+}
+
+// The list as "model vendor:product adbFlag", a line a phone.
+Lines described(const UsbPhoneList& list) {
+    Lines lines;
+    for (int i = 0; i < list.count; ++i) {
+        char line[128];
+        std::snprintf(line, sizeof line, "%s %04X:%04X %d", list.entries[i].modelName,
+                      static_cast<unsigned>(list.entries[i].vendorId), static_cast<unsigned>(list.entries[i].productId),
+                      static_cast<int>(list.entries[i].adbFlag));
+        lines.push_back(line);
+    }
+    return lines;
 }
 
 // A folder laid out like /sys/bus/usb/devices: devices with id files,
@@ -66,29 +82,20 @@ void twoPhonesAndAHub(FakeUsbTree& tree) {
 }  // namespace
 
 TEST(ClassifyInstanceId, KnownPhonesTheirAdbInterfacesAndKnownVendors) {
-    // A phone listed once: its own id names it, its second id with "&ADB" only marks it.
-    UsbPhoneList list = classified({"USB\\VID_0BB4&PID_0C87\\HT0AB1234567", "USB\\VID_0BB4&PID_0C87&ADB\\1-1:1.1",
-                                    "USB\\VID_0BB4&PID_0C87\\again"});
-    ASSERT_EQ(list.count, 1);
-    EXPECT_STREQ(list.entries[0].modelName, "HTC Desire");
-    EXPECT_EQ(list.entries[0].vendorId, 0x0BB4u);
-    EXPECT_EQ(list.entries[0].productId, 0x0C87u);
-    EXPECT_EQ(list.entries[0].adbFlag, 0) << "a later id without \"&ADB\" does not take the mark back";
+    // A phone listed once: its own id names it, its second id with "&ADB" only
+    // marks it, and a later id without "&ADB" does not take the mark back.
+    EXPECT_EQ(described(classified({"USB\\VID_0BB4&PID_0C87\\HT0AB1234567", "USB\\VID_0BB4&PID_0C87&ADB\\1-1:1.1",
+                                    "USB\\VID_0BB4&PID_0C87\\again"})),
+              Lines {"HTC Desire 0BB4:0C87 0"});
 
     // An unknown product of a known vendor is named after the vendor's last row;
     // unknown vendors and the closing row are no phones.
-    list = classified({"USB\\VID_18D1&PID_4E21&ADB\\0123456789", "USB\\VID_22B8&PID_41DB\\040363F",
-                       "USB\\VID_0BB4&PID_0001\\SH12345", "USB\\VID_04E8&PID_FFFF&ADB\\R58M1",
-                       "USB\\VID_1D6B&PID_0002\\usb1", "USB\\VID_046D&PID_C52B\\1-3", "USB\\VID_0000&PID_0000\\1-4",
-                       "USB\\VID_0000&PID_1234&ADB\\1-5"});
-    ASSERT_EQ(list.count, 4);
-    const std::pair<const char*, int> expected[] = {
-        {"Samsung Nexus S", 0}, {"Motorola Droid", -1}, {"Nexus One", -1}, {"Samsung Epic 4G", 0}};
-    for (int i = 0; i < 4; ++i) {
-        EXPECT_STREQ(list.entries[i].modelName, expected[i].first) << i;
-        EXPECT_EQ(list.entries[i].adbFlag, expected[i].second) << i;
-    }
-    EXPECT_EQ(list.entries[2].productId, 0x0001u);
+    EXPECT_EQ(described(classified({"USB\\VID_18D1&PID_4E21&ADB\\0123456789", "USB\\VID_22B8&PID_41DB\\040363F",
+                                    "USB\\VID_0BB4&PID_0001\\SH12345", "USB\\VID_04E8&PID_FFFF&ADB\\R58M1",
+                                    "USB\\VID_1D6B&PID_0002\\usb1", "USB\\VID_046D&PID_C52B\\1-3",
+                                    "USB\\VID_0000&PID_0000\\1-4", "USB\\VID_0000&PID_1234&ADB\\1-5"})),
+              (Lines {"Samsung Nexus S 18D1:4E21 0", "Motorola Droid 22B8:41DB -1", "Nexus One 0BB4:0001 -1",
+                      "Samsung Epic 4G 04E8:FFFF 0"}));
 }
 
 TEST(ClassifyInstanceId, TenPhonesAtMost) {
@@ -123,9 +130,7 @@ TEST(ClassifyInstanceId, ShortOrMalformedIdsAreIgnored) {
         "USB\\VID_ 0BB&PID_0C87\\1-1",
         std::string("USB\\VID_0B\0" "4&PID_0C87\\1-1", 25),  // a NUL among the digits
     };
-    const UsbPhoneList list = classified(ids);
-    EXPECT_EQ(list.count, 1);
-    EXPECT_STREQ(list.entries[0].modelName, "HTC Desire");
+    EXPECT_EQ(described(classified(ids)), Lines {"HTC Desire 0BB4:0C87 -1"});
 }
 
 TEST(UsbInstanceIds, WalksDevicesAndTheirInterfacesAndClassifiesThem) {
@@ -141,7 +146,7 @@ TEST(UsbInstanceIds, WalksDevicesAndTheirInterfacesAndClassifiesThem) {
     fs::create_directories(tree.root() + "/2-5/idVendor");  // a folder where a file belongs
     writeFile(tree.root() + "/2-5/idProduct", "4ee7\n");
 
-    const std::vector<std::string> expected = {
+    const Lines expected = {
         "USB\\VID_18D1&PID_4EE7&ADB\\1-1",
         "USB\\VID_0BB4&PID_0C87\\1-2",
         "USB\\VID_1D6B&PID_0002\\usb1",
@@ -152,11 +157,7 @@ TEST(UsbInstanceIds, WalksDevicesAndTheirInterfacesAndClassifiesThem) {
     // The ids of the walk are classified; every scan starts from an empty list.
     UsbPhoneList list {};
     for (int scan = 0; scan < 2; ++scan) scanUsbPhones(list, tree.root());
-    ASSERT_EQ(list.count, 2);
-    EXPECT_STREQ(list.entries[0].modelName, "Samsung Nexus S");
-    EXPECT_EQ(list.entries[0].adbFlag, 0);
-    EXPECT_STREQ(list.entries[1].modelName, "HTC Desire");
-    EXPECT_EQ(list.entries[1].adbFlag, -1);
+    EXPECT_EQ(described(list), (Lines {"Samsung Nexus S 18D1:4EE7 0", "HTC Desire 0BB4:0C87 -1"}));
 }
 
 TEST(UsbWatch, DeviceChangesRebuildTheList) {

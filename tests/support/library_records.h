@@ -16,20 +16,6 @@
 
 namespace mobreltest {
 
-// A message for MobrelApi_AddSMS that owns its texts.
-struct SmsToAdd {
-    std::string address, body, date, read, type;
-    MobrelSms record() {
-        MobrelSms m{};
-        m.address = address.data();
-        m.body = body.data();
-        m.date = date.data();
-        m.read = read.data();
-        m.type = type.data();
-        return m;
-    }
-};
-
 // Field name to text; nullopt for a null text.
 using Fields = std::map<std::string, std::optional<std::string>>;
 

@@ -225,9 +225,8 @@ bool PhoneSim::start(const SimOptions& options) {
         setEnv(name, nullptr);
     }
 
-    if (options_.serverFirst && adb({"start-server"}).exitCode != 0) return fail("adb start-server failed");
     if (!startPhone()) return false;
-    if (!options_.serverFirst && adb({"start-server"}).exitCode != 0) return fail("adb start-server failed");
+    if (adb({"start-server"}).exitCode != 0) return fail("adb start-server failed");
     recordServers();
     if (!waitForState(expectedState())) {
         return fail("adb does not list " + serial() + " as " + expectedState() + " (now: \"" + deviceState() + "\")");

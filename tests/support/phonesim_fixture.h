@@ -47,7 +47,6 @@ struct SimOptions {
     std::string profile = "modern";  // "modern" or "legacy"
     phonesim::Faults faults{};       // in force before the first adb server connects
     std::vector<std::pair<std::string, std::string>> props{};  // getprop overrides
-    bool serverFirst = false;  // start the adb server before phonesim, which then registers itself
 };
 
 // Options for a phone that adb lists as state: "unauthorized" or "offline".

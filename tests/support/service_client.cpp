@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <sys/socket.h>
-#include <sys/time.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -29,18 +28,9 @@ int64_t askNumber(Client& client, const std::string& command, size_t bytes) {
     return bytes == 4 ? static_cast<int32_t>(static_cast<uint32_t>(v)) : static_cast<int64_t>(v);
 }
 
-}  // namespace
-
-std::string hex(const std::string& bytes) {
-    std::string out;
-    for (unsigned char b : bytes) {
-        out += "0123456789ABCDEF"[b / 16];
-        out += "0123456789ABCDEF"[b % 16];
-    }
-    return out;
-}
-
-std::optional<std::vector<Record>> parseRecords(const std::string& text, const std::vector<std::string>& plainKeys) {
+// Record text to records, checked strictly: every item is KEY ":" upper-case hex
+// ";" and every record ends with "."; nothing for any other text.
+std::optional<std::vector<Record>> parseRecords(const std::string& text) {
     std::vector<Record> records;
     Record current;
     size_t pos = 0;
@@ -57,28 +47,32 @@ std::optional<std::vector<Record>> parseRecords(const std::string& text, const s
         const std::string key = text.substr(pos, colon - pos);
         const std::string value = text.substr(colon + 1, semi - colon - 1);
         if (key.empty() || key.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZ_") != std::string::npos) return std::nullopt;
-        if (std::find(plainKeys.begin(), plainKeys.end(), key) != plainKeys.end()) {
-            current[key] = value;
-        } else {
-            if (value.size() % 2) return std::nullopt;
-            std::string bytes;
-            for (size_t i = 0; i < value.size(); i += 2) {
-                const int high = hexDigit(value[i]), low = hexDigit(value[i + 1]);
-                if (high < 0 || low < 0) return std::nullopt;
-                bytes += static_cast<char>(high * 16 + low);
-            }
-            current[key] = bytes;
+        if (value.size() % 2) return std::nullopt;
+        std::string bytes;
+        for (size_t i = 0; i < value.size(); i += 2) {
+            const int high = hexDigit(value[i]), low = hexDigit(value[i + 1]);
+            if (high < 0 || low < 0) return std::nullopt;
+            bytes += static_cast<char>(high * 16 + low);
         }
+        current[key] = bytes;
         pos = semi + 1;
     }
     if (!current.empty()) return std::nullopt;  // a record without its "."
     return records;
 }
 
-Client::Client(int fd) : fd_(fd) {
-    timeval timeout{10, 0};  // a hang fails the test instead of blocking it
-    ::setsockopt(fd_, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
+}  // namespace
+
+std::string hex(const std::string& bytes) {
+    std::string out;
+    for (unsigned char b : bytes) {
+        out += "0123456789ABCDEF"[b / 16];
+        out += "0123456789ABCDEF"[b % 16];
+    }
+    return out;
 }
+
+Client::Client(int fd) : fd_(fd) {}
 
 Client::~Client() { ::close(fd_); }
 
@@ -89,24 +83,14 @@ std::unique_ptr<Client> Client::connect(int port) {
 
 void Client::send(const std::string& bytes) { sendAll(fd_, bytes); }
 
-std::string Client::receive(size_t n) {
-    std::string out;
-    char buffer[65536];
-    while (out.size() < n) {
-        const ssize_t got = ::recv(fd_, buffer, std::min(sizeof buffer, n - out.size()), 0);
-        if (got <= 0) break;
-        out.append(buffer, static_cast<size_t>(got));
-    }
-    return out;
-}
-
 std::optional<std::string> Client::reply() {
-    const std::string prefix = receive(4);
-    if (prefix.size() != 4) return std::nullopt;
+    // A hang fails the test instead of blocking it.
+    std::string prefix(4, '\0');
+    if (!recvExact(fd_, prefix.data(), 4, 10000)) return std::nullopt;
     const uint32_t length = readLe32(prefix, 0);
     if (length > 16u * 1024 * 1024) return std::nullopt;
-    std::string body = receive(length);
-    if (body.size() != length) return std::nullopt;
+    std::string body(length, '\0');
+    if (!recvExact(fd_, body.data(), length, 10000)) return std::nullopt;
     return body;
 }
 

@@ -17,12 +17,6 @@ namespace mobreltest {
 // Keys to decoded values of one record.
 using Record = std::map<std::string, std::string>;
 
-// Record text to records, checked strictly: every item is KEY ":" upper-case hex
-// ";" and every record ends with "."; nothing for any other text. Keys listed in
-// plainKeys carry their value as it is (the device facts' sizes).
-std::optional<std::vector<Record>> parseRecords(const std::string& text,
-                                                const std::vector<std::string>& plainKeys = {});
-
 std::string hex(const std::string& bytes);  // upper-case, written apart from the library's and phonesim's encoders
 
 class Client {
@@ -48,7 +42,6 @@ public:
     // A whole category through its count and page commands, five records a page.
     std::vector<Record> allRecords(const std::string& countCommand, const std::string& pageCommand);
 
-    std::string receive(size_t n);  // exactly n bytes, or fewer when the peer closes
     bool closedByPeer(int timeoutMs = 5000);  // the connection ends with no further byte
     bool silentFor(int ms);  // no byte arrives within ms
 

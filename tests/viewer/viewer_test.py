@@ -4,7 +4,6 @@ driven over the DevTools protocol on a pipe, and checks what a user would see:
 no console errors, the right records, hostile texts shown as text, working
 search and a run without some categories."""
 import argparse
-import base64
 import json
 import os
 import queue
@@ -139,13 +138,6 @@ class Browser:
         self.call("Input.insertText", session=True, text=text)
         time.sleep(0.4)  # the search box waits for typing to pause
 
-    def screenshot(self, target):
-        size = self.call("Page.getLayoutMetrics", session=True)["cssContentSize"]
-        clip = {"x": 0, "y": 0, "width": size["width"], "height": size["height"], "scale": 1}
-        data = self.call("Page.captureScreenshot", session=True, format="png", captureBeyondViewport=True,
-                         clip=clip)["data"]
-        Path(target).write_bytes(base64.b64decode(data))
-
     def close(self):
         self.process.kill()
         self.process.wait()
@@ -173,16 +165,14 @@ def visible_texts(browser, selector):
     return browser.evaluate("(%s)(%s).map((e) => e.textContent)" % (VISIBLE, json.dumps(selector)))
 
 
-def check_page(browser, checks, page, shots, label):
+def check_page(browser, checks, page, label):
     browser.open(page)
     problems = browser.problems()
     checks.expect(not problems, label + ": loads without console errors", problems)
-    if shots:
-        browser.screenshot(Path(shots) / (label + ".png"))
 
 
-def check_full_run(browser, checks, run, shots):
-    check_page(browser, checks, run / "index.html", shots, "index")
+def check_full_run(browser, checks, run):
+    check_page(browser, checks, run / "index.html", "index")
     checks.expect(browser.evaluate("document.getElementById('device-name').textContent") == "Acme X5",
                   "index: header shows the device")
     counts = browser.evaluate("Array.from(document.querySelectorAll('.tile-count')).map((e) => e.textContent)")
@@ -202,7 +192,7 @@ def check_full_run(browser, checks, run, shots):
     checks.expect(visible_texts(browser, "#photos .photo") == [] and len(visible_texts(browser, "#music tbody tr"))
                   == 1, "index: search narrows the media lists")
 
-    check_page(browser, checks, run / "Contacts" / "Contacts.html", shots, "contacts")
+    check_page(browser, checks, run / "Contacts" / "Contacts.html", "contacts")
     names = visible_texts(browser, ".list-item .primary")
     checks.expect(names == ["Ann Example", make_run.HOSTILE_NAME, "Bob Builder"], "contacts: names as text", names)
     checks.expect(browser.evaluate("document.querySelectorAll('main b').length") == 0,
@@ -212,7 +202,7 @@ def check_full_run(browser, checks, run, shots):
     browser.type_search("line two")
     checks.expect(visible_texts(browser, ".list-item .primary") == ["Bob Builder"], "contacts: search")
 
-    check_page(browser, checks, run / "SMS" / "SMS.html", shots, "sms")
+    check_page(browser, checks, run / "SMS" / "SMS.html", "sms")
     title = browser.evaluate("document.title")
     bubbles = visible_texts(browser, ".bubble")
     checks.expect(len(bubbles) == 2 and bubbles[0].startswith("Are we still on for lunch?"),
@@ -231,7 +221,7 @@ def check_full_run(browser, checks, run, shots):
                   "sms: search narrows conversations and messages")
     checks.expect(not browser.problems(), "sms: nothing ran from the hostile text")
 
-    check_page(browser, checks, run / "CallHistory" / "CallHistory.html", shots, "calls")
+    check_page(browser, checks, run / "CallHistory" / "CallHistory.html", "calls")
     cells = visible_texts(browser, "td")
     checks.expect("00:01:15" in cells and "01:00:00" in cells and "Incoming" in cells and "Unknown" in cells,
                   "calls: entries with type and duration", cells)
@@ -241,8 +231,8 @@ def check_full_run(browser, checks, run, shots):
                   "calls: search")
 
 
-def check_partial_run(browser, checks, run, shots):
-    check_page(browser, checks, run / "index.html", shots, "partial-index")
+def check_partial_run(browser, checks, run):
+    check_page(browser, checks, run / "index.html", "partial-index")
     counts = browser.evaluate("Array.from(document.querySelectorAll('.tile-count')).map((e) => e.textContent)")
     checks.expect(counts == ["3", "Not backed up", "Not backed up", "5", "Not backed up", "Not backed up"],
                   "partial: counts", counts)
@@ -251,7 +241,7 @@ def check_partial_run(browser, checks, run, shots):
     checks.expect(browser.evaluate("document.querySelectorAll('nav a').length") == 1,
                   "partial: no links to pages that are not there")
     # A category page opened although its data is not in the run.
-    check_page(browser, checks, run / "SMS" / "SMS.html", shots, "partial-sms")
+    check_page(browser, checks, run / "SMS" / "SMS.html", "partial-sms")
     checks.expect("Messages were not part of this backup." in browser.evaluate("document.body.textContent"),
                   "partial: absent category page explains itself")
 
@@ -262,12 +252,12 @@ def read_data_file(path):
     return json.loads(text[text.index("=") + 1:-1])
 
 
-def check_written_run(browser, checks, run, shots):
+def check_written_run(browser, checks, run):
     """A run folder the backup engine wrote: every page loads cleanly and shows
     what the data files hold."""
     assets = run / "Script" / "assets"
     summary = read_data_file(assets / "Backupinfo.js")["BackupInfo"]
-    check_page(browser, checks, run / "index.html", shots, "run-index")
+    check_page(browser, checks, run / "index.html", "run-index")
     counts = browser.evaluate("Array.from(document.querySelectorAll('.tile-count')).map((e) => e.textContent)")
     expected = [summary.get(key, "Not backed up")
                 for key in ("Contacts", "Messages", "CallLogs", "Photos", "Videos", "Musics")]
@@ -278,7 +268,7 @@ def check_written_run(browser, checks, run, shots):
         if not (assets / data).is_file():
             continue
         members = len(read_data_file(assets / data)) - 1  # less "Version"
-        check_page(browser, checks, run / folder / (folder + ".html"), shots, "run-" + folder)
+        check_page(browser, checks, run / folder / (folder + ".html"), "run-" + folder)
         shown = browser.evaluate("document.querySelectorAll(%s).length" % json.dumps(selector))
         checks.expect(shown == members, "run: %s lists every record of its data file" % folder, (shown, members))
 
@@ -286,7 +276,6 @@ def check_written_run(browser, checks, run, shots):
 def main():
     parser = argparse.ArgumentParser(description=__doc__)
     parser.add_argument("--template", required=True, help="the built resource folder")
-    parser.add_argument("--screenshots", help="folder for page screenshots")
     parser.add_argument("--run", help="check this run folder instead of the sample runs")
     args = parser.parse_args()
     chromium = shutil.which("chromium") or shutil.which("chromium-browser")
@@ -300,15 +289,15 @@ def main():
     checks = Checks()
     with tempfile.TemporaryDirectory(prefix="viewer-run-") as work:
         if args.run:
-            groups = [lambda: check_written_run(browser, checks, Path(args.run), args.screenshots)]
+            groups = [lambda: check_written_run(browser, checks, Path(args.run))]
         else:
             full, partial = Path(work) / "full run", Path(work) / "partial"
             make_run.make_run(template, full, make_run.ALL)
             make_run.make_run(template, partial, ["Contacts", "Photos"])
             (partial / "SMS").mkdir()
             shutil.copy(template / "SMS.html", partial / "SMS" / "SMS.html")
-            groups = [lambda: check_full_run(browser, checks, full, args.screenshots),
-                      lambda: check_partial_run(browser, checks, partial, args.screenshots)]
+            groups = [lambda: check_full_run(browser, checks, full),
+                      lambda: check_partial_run(browser, checks, partial)]
         browser = Browser(chromium)
         try:
             for group in groups:

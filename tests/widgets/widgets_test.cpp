@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QMovie>
+#include <QPainter>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -22,16 +23,12 @@ const QColor kCellColours[4] = {Qt::red, Qt::green, Qt::blue, Qt::yellow};
 const QColor kPlainColours[4] = {Qt::gray, Qt::lightGray, Qt::darkGray, Qt::gray};
 
 QPixmap makeSprite() {
-    QImage sprite(10, 46, QImage::Format_RGB32);
+    QPixmap sprite(10, 46);
     sprite.fill(Qt::magenta);
-    for (int state = 0; state < 4; ++state) {
-        for (int y = 0; y < 10; ++y) {
-            for (int x = 0; x < 10; ++x) {
-                sprite.setPixelColor(x, state * 12 + y, kCellColours[state]);
-            }
-        }
-    }
-    return QPixmap::fromImage(sprite);
+    QPainter painter(&sprite);
+    for (int state = 0; state < 4; ++state) painter.fillRect(0, state * 12, 10, 10, kCellColours[state]);
+    painter.end();
+    return sprite;
 }
 
 QColor centreColour(QWidget* widget) {

@@ -180,10 +180,13 @@ TEST(Dataset, SmallHasTheVarietyTheTestsNeed) {
     ASSERT_EQ(store.messages().size(), 300u);
     std::map<int64_t, int> perThread;
     std::set<int> types;
+    std::string bodies;
     for (const Message& m : store.messages()) {
         ++perThread[m.threadId];
         types.insert(m.type);
+        bodies += m.body;
     }
+    for (const char* sample : {"\n", "\xF0\x9F", "ありがとう"}) EXPECT_NE(bodies.find(sample), std::string::npos) << sample;
     EXPECT_EQ(perThread.size(), 25u);
     int most = 0;
     for (const auto& entry : perThread) most = std::max(most, entry.second);
@@ -205,11 +208,15 @@ TEST(Dataset, SmallHasTheVarietyTheTestsNeed) {
 
     std::map<MediaKind, int> perKind;
     std::set<std::pair<uint32_t, uint32_t>> photoSizes;
+    std::set<std::string> titles;
+    int withoutExtension = 0, repeatedTitles = 0;
     for (const MediaItem& m : store.media()) {
         ++perKind[m.kind];
         const fs::path file = root.path() / "sdcard" / m.path;
         ASSERT_TRUE(fs::is_regular_file(file)) << m.path;
         if (m.kind != MediaKind::Photo) continue;
+        withoutExtension += file.extension().empty();
+        repeatedTitles += !titles.insert(m.title).second;
         mobreltest::PngPicture picture;
         ASSERT_TRUE(mobreltest::readPng(readFile(file), picture, error)) << m.path << ": " << error;
         photoSizes.insert({picture.width, picture.height});
@@ -218,6 +225,8 @@ TEST(Dataset, SmallHasTheVarietyTheTestsNeed) {
     EXPECT_EQ(perKind[MediaKind::Video], 10);
     EXPECT_EQ(perKind[MediaKind::Music], 15);
     EXPECT_GT(photoSizes.size(), 20u);
+    EXPECT_GT(withoutExtension, 0);
+    EXPECT_GT(repeatedTitles, 0);
 }
 
 }  // namespace
