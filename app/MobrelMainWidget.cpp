@@ -122,6 +122,10 @@ void MobrelMainWidget::createChildren() {
             &DeviceManagerWidget::resetAllItems);
     connect(restorePage, &MobrelRestoreWidget::importFinished, devicePage->dataBrowser(),
             &DeviceManagerWidget::startFlushData);
+    // The list views export through the backup screen's worker.
+    devicePage->dataBrowser()->setExportEntry(
+        [this](int itemType, ExportingView* view) { return backupPage->startExport(itemType, view); },
+        [this] { backupPage->stopWorker(); });
     // While the browser loads or deletes, no backup or restore may start.
     connect(devicePage->dataBrowser(), &DeviceManagerWidget::toolButtonsEnabled, this, [this](bool on) {
         toolBar->setToolButtonEnabled(on, 1);

@@ -44,8 +44,8 @@ DeviceManagerWidget::DeviceManagerWidget(QWidget* parent)
       deviceEntry(new BackupItemWidget(leftColumn)),
       contentArea(new QWidget(this)),
       m_deviceInfoView(new DeviceManager_DeviceInfoWidget(contentArea)),
-      listViews{new DeviceManager_ContactWidget(contentArea), new DeviceManager_MessagesWidget(contentArea),
-                new DeviceManager_CallLogWidget(contentArea)},
+      listViews{new DeviceManager_ContactWidget(this, contentArea), new DeviceManager_MessagesWidget(this, contentArea),
+                new DeviceManager_CallLogWidget(this, contentArea)},
       mediaViews{new DeviceManager_PhotoWidget(contentArea), new DeviceManager_VideoWidget(contentArea),
                  new DeviceManager_MusicWidget(contentArea)},
       flushThread(new FlushDataThread(this)),
@@ -88,11 +88,11 @@ DeviceManagerWidget::~DeviceManagerWidget() {
 }
 
 DeviceManager_PanelWidget* DeviceManagerWidget::categoryView(int itemType) const {
-    if (DeviceManager_ListPanelWidget* view = listView(itemType)) return view;
+    if (DeviceManager_BaseWidget* view = listView(itemType)) return view;
     return mediaView(itemType);
 }
 
-DeviceManager_ListPanelWidget* DeviceManagerWidget::listView(int itemType) const {
+DeviceManager_BaseWidget* DeviceManagerWidget::listView(int itemType) const {
     return itemType >= 0 && itemType < 3 ? listViews[itemType] : nullptr;
 }
 
@@ -118,6 +118,7 @@ void DeviceManagerWidget::loadImages() {
     deviceEntry->setItemIcon(":/images/android.png");
     for (int i = 0; i < categoryCount; ++i) categoryEntries[i]->setItemIcon(entryIcons[i]);
     m_deviceInfoView->loadImages();
+    for (int i = 0; i < categoryCount; ++i) categoryView(i)->loadImages();
 }
 
 void DeviceManagerWidget::setLanguageTexts() {
@@ -200,7 +201,7 @@ void DeviceManagerWidget::showItemView(int itemType, bool loading) {
     }
     // One panel at a time, also when the load was started from elsewhere.
     hidePanels();
-    if (DeviceManager_ListPanelWidget* list = listView(itemType)) {
+    if (DeviceManager_BaseWidget* list = listView(itemType)) {
         list->setToolBarEnabled(!loading);
         if (loading) {
             list->clearData();
@@ -235,8 +236,8 @@ void DeviceManagerWidget::flushDataThreadFinished() {
     emit toolButtonsEnabled(true);
 }
 
-void DeviceManagerWidget::startDeleteData(int itemType, DeviceManager_PanelWidget* view) {
-    if (isBusy() || itemType < 0 || itemType >= categoryCount) return;
+bool DeviceManagerWidget::startDeleteData(int itemType, DeviceManager_PanelWidget* view) {
+    if (isBusy() || itemType < 0 || itemType >= categoryCount) return false;
     pendingView = view;
     DeviceManager_MediaPanelWidget* media = mediaView(itemType);
     deleteThread->setJob(itemType, media ? media->loadedCount() : 0);
@@ -244,9 +245,23 @@ void DeviceManagerWidget::startDeleteData(int itemType, DeviceManager_PanelWidge
     emit toolButtonsEnabled(false);
     categoryEntries[itemType]->setStatus(2);
     startCountTimer();
+    return true;
 }
 
 void DeviceManagerWidget::stopDeleteData() { deleteThread->requestStop(); }
+
+void DeviceManagerWidget::setExportEntry(std::function<bool(int, ExportingView*)> start, std::function<void()> stop) {
+    exportStart = std::move(start);
+    exportStop = std::move(stop);
+}
+
+bool DeviceManagerWidget::startExport(int itemType, ExportingView* view) {
+    return exportStart && exportStart(itemType, view);
+}
+
+void DeviceManagerWidget::stopExport() {
+    if (exportStop) exportStop();
+}
 
 void DeviceManagerWidget::deleteDataThreadFinished() {
     countTimer->stop();
@@ -261,7 +276,7 @@ void DeviceManagerWidget::deleteDataThreadFinished() {
 }
 
 void DeviceManagerWidget::resetAllItems() {
-    for (DeviceManager_ListPanelWidget* view : listViews) view->clearData();
+    for (DeviceManager_BaseWidget* view : listViews) view->clearData();
     for (DeviceManager_MediaPanelWidget* view : mediaViews) view->clearMediaData();
     for (int i = 0; i < categoryCount; ++i) MobrelApi_SetItemisUnLoaded(i);
     updateItemCounts(true);

@@ -7,12 +7,15 @@
 #include <QStringList>
 #include <QWidget>
 
+#include <functional>
+
 class BackupItemWidget;
 class DeleteDataThread;
+class DeviceManager_BaseWidget;
 class DeviceManager_DeviceInfoWidget;
-class DeviceManager_ListPanelWidget;
 class DeviceManager_MediaPanelWidget;
 class DeviceManager_PanelWidget;
+class ExportingView;
 class FlushDataThread;
 class QTimer;
 
@@ -46,10 +49,17 @@ public:
     // Shows the category's view alone, emptied for a load or filled from the cache.
     void showItemView(int itemType, bool loading);
     // Deletes the records ticked in the category; view's busy state ends with the
-    // job, and the category is loaded again. Refused while a job runs.
-    void startDeleteData(int itemType, DeviceManager_PanelWidget* view);
+    // job, and the category is loaded again. Refused (false) while a job runs.
+    bool startDeleteData(int itemType, DeviceManager_PanelWidget* view);
     // The running deletion ends before its next record.
     void stopDeleteData();
+
+    // The backup screen's export entry, which writes the ticked records of a
+    // category and ends the view's busy state when done, and its stop entry.
+    void setExportEntry(std::function<bool(int itemType, ExportingView* view)> start, std::function<void()> stop);
+    // False when there is no entry or it refused (a run is in progress).
+    bool startExport(int itemType, ExportingView* view);
+    void stopExport();
     // Forgets every category, so that the next click loads it again.
     void resetAllItems();
 
@@ -70,7 +80,7 @@ private:
     QString deviceName() const;
     void hidePanels();
     void startCountTimer();
-    DeviceManager_ListPanelWidget* listView(int itemType) const;
+    DeviceManager_BaseWidget* listView(int itemType) const;
     DeviceManager_MediaPanelWidget* mediaView(int itemType) const;
 
     QWidget* leftColumn;
@@ -79,10 +89,12 @@ private:
     QStringList categoryNames;
     QWidget* contentArea;
     DeviceManager_DeviceInfoWidget* m_deviceInfoView;
-    DeviceManager_ListPanelWidget* listViews[3];    // contacts, messages, call history
+    DeviceManager_BaseWidget* listViews[3];         // contacts, messages, call history
     DeviceManager_MediaPanelWidget* mediaViews[3];  // photos, videos, music
     FlushDataThread* flushThread;
     DeleteDataThread* deleteThread;
     DeviceManager_PanelWidget* pendingView = nullptr;  // the view whose deletion runs
     QTimer* countTimer;
+    std::function<bool(int, ExportingView*)> exportStart;
+    std::function<void()> exportStop;
 };

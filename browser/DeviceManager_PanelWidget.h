@@ -1,37 +1,27 @@
-// What every category view of the browser shows for now: the category's name
-// and how many of its records the view holds.
+// What the frame needs of every category view: the build passes, the tool
+// strip switched on and off, and the end of a deletion or export it started.
 #pragma once
 
 #include <QWidget>
 
-class QLabel;
+#include "ExportingView.h"
 
-class DeviceManager_PanelWidget : public QWidget {
+class DeviceManager_PanelWidget : public QWidget, public ExportingView {
     Q_OBJECT
 
 public:
-    DeviceManager_PanelWidget(int itemType, QWidget* parent);
+    DeviceManager_PanelWidget(int itemType, QWidget* parent) : QWidget(parent), m_itemType(itemType) {}
 
     int itemType() const { return m_itemType; }
-    // Records (list views) or catalogue items (media views) the view holds.
-    int loadedCount() const { return m_loadedCount; }
 
-    void layoutChildren();
-    // Each view names its category and passes the name to setCategoryName.
+    // The build passes; layoutChildren again whenever the size changes.
+    virtual void layoutChildren() = 0;
+    virtual void loadImages() {}
     virtual void setLanguageTexts() = 0;
 
     // The view's commands are usable (false while its category loads).
-    void setToolBarEnabled(bool on) { setEnabled(on); }
-    // A deletion started from this view has ended.
-    void endBusyState() { setToolBarEnabled(true); }
-
-protected:
-    void setCategoryName(const QString& name);
-    void setLoadedCount(int count);
+    virtual void setToolBarEnabled(bool on) = 0;
 
 private:
     const int m_itemType;
-    int m_loadedCount = 0;
-    QLabel* nameLabel;
-    QLabel* countLabel;
 };

@@ -3,6 +3,7 @@
 // process, so CTest runs one test function per process.
 #include <QApplication>
 #include <QLabel>
+#include <QTreeWidget>
 #include <QtTest>
 
 #include <algorithm>
@@ -13,7 +14,7 @@
 
 #include "DeviceManagerWidget.h"
 #include "DeviceManager_DeviceInfoWidget.h"
-#include "DeviceManager_PanelWidget.h"
+#include "DeviceManager_MediaPanelWidget.h"
 #include "base/listheads.h"
 #include "gui_stall_meter.h"
 #include "library_e2e.h"
@@ -47,6 +48,16 @@ struct Browser {
     QWidget* entry(const char* name) const { return frame.findChild<QWidget*>(name); }
     QString entryText(int itemType) const { return entry(entries[itemType])->findChild<QLabel*>("nameLabel")->text(); }
     DeviceManager_PanelWidget* view(int itemType) const { return frame.categoryView(itemType); }
+    // The rows of a list view (a conversation a row), the items of a media view.
+    int held(int itemType) const {
+        if (auto* media = qobject_cast<DeviceManager_MediaPanelWidget*>(view(itemType))) return media->loadedCount();
+        return view(itemType)->findChild<QTreeWidget*>("listTreeWidget")->topLevelItemCount();
+    }
+    // A list view has added every row.
+    bool filled(int itemType) const {
+        auto* fill = view(itemType)->findChild<QTimer*>("loadTimer");
+        return !fill || waitUntil([&] { return !fill->isActive(); }, longWaitMs);
+    }
     void click(const char* name) const { QTest::mouseClick(entry(name), Qt::LeftButton); }
     // The job and the load that follows a deletion have ended.
     bool waitDone() {
@@ -82,6 +93,14 @@ std::vector<std::pair<long long, long long>> storeRecords(const PhoneSim& sim, i
     return out;
 }
 
+// What the view of a category holds once loaded.
+int heldOnceLoaded(const PhoneSim& sim, int itemType) {
+    const auto records = storeRecords(sim, itemType, true);
+    std::set<long long> keys;
+    for (const auto& record : records) keys.insert(record.second);
+    return int(itemType == 1 ? keys.size() : records.size());
+}
+
 std::set<long long> idsWithout(const PhoneSim& sim, int itemType, const std::set<long long>& keys) {
     std::set<long long> ids;
     for (const auto& [id, key] : storeRecords(sim, itemType))
@@ -106,17 +125,11 @@ std::vector<std::pair<int32_t*, long long>> marks(int itemType, int shown) {
     return records;
 }
 
-bool noneTicked(int itemType) {
-    const auto records = marks(itemType, 0);
-    return std::none_of(records.begin(), records.end(), [](const auto& r) { return *r.first != 0; });
-}
-
 // Ticks the records at these places; returns the keys the phone should lose.
-// The media views tick every item they take: those are unticked first.
+// The views tick every record they show: those are unticked first.
 std::set<long long> tick(int itemType, int shown, const std::vector<int>& places) {
     auto records = marks(itemType, shown);
-    if (isMediaType(itemType))
-        for (auto& r : records) *r.first = 0;
+    for (auto& r : records) *r.first = 0;
     std::set<long long> keys;
     for (int place : places) {
         *records.at(place).first = 1;
@@ -169,13 +182,15 @@ void BrowserFlowTest::flushEach() {
         QVERIFY(b.waitDone());
         QCOMPARE(b.toolButtons, QList<bool>({false, true}));
         QCOMPARE(b.entryText(i), QString("%1 (%2/%2)").arg(names[i]).arg(listed[i]));
-        QVERIFY(waitUntil([&] { return b.view(i)->loadedCount() == listed[i]; }, 10000));
+        QVERIFY(waitUntil([&] { return b.held(i) == heldOnceLoaded(*sim, i); }, 30000));
         QVERIFY(b.onlyShown(b.view(i)));
         if (i < 5) QCOMPARE(MobrelApi_CheckItemisLoaded(i + 1), 0);
     }
     meter.stop();
     qInfo("longest GUI stall while loading the six categories: %lld ms", meter.longestStallMs());
+#ifndef __SANITIZE_ADDRESS__  // the sanitizer slows every allocation, Qt's painting too
     QVERIFY(meter.longestStallMs() < 100);
+#endif
 
     // Loaded from elsewhere (as the restore screen does): its view alone is shown.
     b.frame.showDeviceInfo();
@@ -190,7 +205,7 @@ void BrowserFlowTest::flushEach() {
     QVERIFY(!b.frame.isBusy());
     QVERIFY(b.toolButtons.isEmpty());
     QVERIFY(b.onlyShown(b.view(0)));
-    QCOMPARE(b.view(0)->loadedCount(), listed[0]);
+    QCOMPARE(b.held(0), listed[0]);
     if (qEnvironmentVariableIsSet("MOBREL_BROWSER_PNG")) b.frame.grab().save(qEnvironmentVariable("MOBREL_BROWSER_PNG"));
 }
 
@@ -211,14 +226,14 @@ void BrowserFlowTest::deleteTicked() {
     QVERIFY(b.waitDone());
     DeviceManager_PanelWidget* view = b.view(itemType);
     const int total = int(storeRecords(*sim, itemType).size());
-    // A record is ticked only once a view has shown it ticked, not because the library read it.
-    if (!isMediaType(itemType)) QVERIFY(noneTicked(itemType));
     if (isMediaType(itemType)) {
-        QVERIFY(waitUntil([&] { return view->loadedCount() >= 4; }, 10000));
-        QVERIFY2(view->loadedCount() < total, "the view took every item before the test could delete");
+        QVERIFY(waitUntil([&] { return b.held(itemType) >= 4; }, 10000));
+        QVERIFY2(b.held(itemType) < total, "the view took every item before the test could delete");
     }
+    // The fill sets the marks of what it shows: the test sets them when it is over.
+    QVERIFY(b.filled(itemType));
 
-    const std::set<long long> kept = idsWithout(*sim, itemType, tick(itemType, view->loadedCount(), {1, 3}));
+    const std::set<long long> kept = idsWithout(*sim, itemType, tick(itemType, b.held(itemType), {1, 3}));
     QVERIFY(kept.size() < size_t(total));
     b.toolButtons.clear();
     b.frame.startDeleteData(itemType, view);
@@ -233,6 +248,7 @@ void BrowserFlowTest::stopBeforeReached() {
     Browser b;
     b.click(entries[1]);
     QVERIFY(b.waitDone());
+    QVERIFY(b.filled(1));
     DeviceManager_PanelWidget* view = b.view(1);
     std::vector<int> all;
     for (MobrelSmsThread* t = smsThreadListHead; t; t = t->next) all.push_back(int(all.size()));
@@ -251,6 +267,7 @@ void BrowserFlowTest::stopBeforeReached() {
     QCOMPARE(MobrelApi_CheckItemisLoaded(0), 0);
     b.frame.stopDeleteData();
     QVERIFY(b.waitDone());
+    QVERIFY(b.filled(1));
     QCOMPARE(idsWithout(*sim, 1, {}), before);
 
     // The next deletion is not ended by the earlier stop request.

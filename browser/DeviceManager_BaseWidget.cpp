@@ -1,0 +1,307 @@
+#include "DeviceManager_BaseWidget.h"
+
+#include <QCheckBox>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPageSize>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+#include <QStyle>
+#include <QTextDocument>
+#include <QTimer>
+#include <QTreeWidget>
+#include <QWriteLocker>
+
+#include <utility>
+
+#include "DeviceManagerWidget.h"
+#include "MyMessageBoxWidget.h"
+#include "MyPushButton.h"
+#include "base/uiscale.h"
+#include "mobrelclient.h"
+
+namespace {
+
+constexpr int fillIntervalMs = 100;
+constexpr int stripHeight = 48;
+constexpr int buttonHeight = 28;
+
+QString textStyle(const char* widget, const char* colour, int px) {
+    return QString("%1 { color: %2;font:%3px;font-family:\"Lato\";}").arg(widget, colour).arg(scaled(px));
+}
+
+}  // namespace
+
+DeviceManager_BaseWidget::DeviceManager_BaseWidget(int itemType, DeviceManagerWidget* frame, QWidget* parent)
+    : DeviceManager_PanelWidget(itemType, parent),
+      listTreeWidget(new QTreeWidget(this)),
+      loadTimer(new QTimer(this)),
+      toolBar(new QWidget(this)),
+      selectAllCheckBox(new QCheckBox(toolBar)),
+      flushButton(new MyPushButton(toolBar)),
+      deleteButton(new MyPushButton(toolBar)),
+      exportButton(new MyPushButton(toolBar)),
+      printButton(new MyPushButton(toolBar)),
+      searchLineEdit(new QLineEdit(toolBar)),
+      frame(frame) {
+    listTreeWidget->setObjectName("listTreeWidget");
+    loadTimer->setObjectName("loadTimer");
+    toolBar->setObjectName("toolBar");
+    selectAllCheckBox->setObjectName("selectAllCheckBox");
+    flushButton->setObjectName("flushButton");
+    deleteButton->setObjectName("deleteButton");
+    exportButton->setObjectName("exportButton");
+    printButton->setObjectName("printButton");
+    searchLineEdit->setObjectName("searchLineEdit");
+
+    listTreeWidget->setColumnCount(columnCount);
+    listTreeWidget->setRootIsDecorated(false);
+    listTreeWidget->setUniformRowHeights(true);  // thousands of rows stay cheap to lay out
+    listTreeWidget->setSelectionMode(QAbstractItemView::SingleSelection);
+    listTreeWidget->header()->setStretchLastSection(false);
+    for (int column = idColumn; column < columnCount; ++column) {
+        listTreeWidget->setColumnHidden(column, true);
+        listTreeWidget->setColumnWidth(column, 0);
+    }
+    listTreeWidget->installEventFilter(this);
+    selectAllCheckBox->setCheckState(Qt::Checked);
+    searchLineEdit->setFrame(false);
+
+    loadTimer->setInterval(fillIntervalMs);
+    connect(listTreeWidget, &QTreeWidget::itemClicked, this, &DeviceManager_BaseWidget::sd_listTreeWidgetClicked_slots);
+    connect(searchLineEdit, &QLineEdit::textEdited, this, &DeviceManager_BaseWidget::searchLinedit_slots);
+    connect(exportButton, &MyPushButton::clicked, this, &DeviceManager_BaseWidget::exportButton_slots);
+    connect(printButton, &MyPushButton::clicked, this, &DeviceManager_BaseWidget::printButton_slots);
+    connect(flushButton, &MyPushButton::clicked, this, &DeviceManager_BaseWidget::flushButton_slots);
+    connect(deleteButton, &MyPushButton::clicked, this, &DeviceManager_BaseWidget::deleteButton_slots);
+    connect(selectAllCheckBox, &QCheckBox::clicked, this, &DeviceManager_BaseWidget::selectallCheckBox_slots);
+    connect(loadTimer, &QTimer::timeout, this, &DeviceManager_BaseWidget::m_tTimer1_slots);
+}
+
+void DeviceManager_BaseWidget::layoutChildren() {
+    const int strip = scaled(stripHeight);
+    const int h = scaled(buttonHeight);
+    const int y = (strip - h) / 2;
+    toolBar->setGeometry(0, 0, width(), strip);
+    int x = scaled(12);
+    selectAllCheckBox->setGeometry(x, y, scaled(180), h);
+    x += scaled(188);
+    flushButton->setButtonGeometry(x, y, scaled(28), h);
+    x += scaled(40);
+    for (MyPushButton* button : {deleteButton, exportButton, printButton}) {
+        button->setButtonGeometry(x, y, scaled(90), h);
+        x += scaled(100);
+    }
+    searchLineEdit->setGeometry(width() - scaled(212), y, scaled(200), h);
+    listTreeWidget->setGeometry(0, strip, width(), qMax(0, height() - strip));
+}
+
+int DeviceManager_BaseWidget::columnSpace() const {
+    return qMax(0, listTreeWidget->width() - listTreeWidget->style()->pixelMetric(QStyle::PM_ScrollBarExtent) -
+                       2 * listTreeWidget->frameWidth());
+}
+
+void DeviceManager_BaseWidget::loadImages() {
+    flushButton->setSpriteCells(QPixmap(":/images/flush.png"), 0, 28, 28, 0, 30, 60, 90);
+    flushButton->setLayoutMode(3);
+    const QPixmap plate(":/images/userdo.png");
+    for (MyPushButton* button : {deleteButton, exportButton, printButton}) {
+        button->setSpriteCells(plate, 0, 90, 28, 0, 30, 60, 90);
+        button->setLayoutMode(6);
+    }
+}
+
+void DeviceManager_BaseWidget::setLanguageTexts() {
+    toolBar->setAttribute(Qt::WA_StyledBackground);
+    toolBar->setStyleSheet("QWidget#toolBar { background-color: #f3f7fa; border-bottom: 1px solid #d5dee6; }");
+    selectAllCheckBox->setText(tr("Select All"));
+    selectAllCheckBox->setStyleSheet(textStyle("QCheckBox", "#333333", 13));
+    searchLineEdit->setStyleSheet(QString("QLineEdit { border-image: url(:/images/searchbg.png); padding-left: %1px; "
+                                          "padding-right: %2px; color: #333333; font: %3px; font-family:\"Lato\";}")
+                                      .arg(scaled(8))
+                                      .arg(scaled(30))
+                                      .arg(scaled(13)));
+    listTreeWidget->setStyleSheet(
+        QString("QTreeWidget { border: none; color: #333333; font: %1px; font-family:\"Lato\";}").arg(scaled(13)));
+    const std::pair<MyPushButton*, QString> captions[] = {
+        {deleteButton, tr("Delete")}, {exportButton, tr("Export")}, {printButton, tr("Print")}};
+    for (const auto& [button, caption] : captions) {
+        button->setButtonText(caption);
+        button->setButtonAlignment(Qt::AlignCenter);
+        button->setButtonStyles(textStyle("QLabel", "#333333", 13), textStyle("QLabel", "#b9b8b8", 13));
+        button->setButtonEnabled(button->isButtonEnabled());  // applies the style of its state
+    }
+}
+
+void DeviceManager_BaseWidget::setToolBarEnabled(bool on) {
+    selectAllCheckBox->setEnabled(on);
+    searchLineEdit->setEnabled(on);
+    for (MyPushButton* button : {flushButton, deleteButton, exportButton, printButton}) button->setButtonEnabled(on);
+}
+
+void DeviceManager_BaseWidget::checkDataEmpty() {
+    if (MobrelApi_getItemTotalLoadedCount(itemType()) >= 1) return;
+    setToolBarEnabled(false);
+    flushButton->setButtonEnabled(true);
+}
+
+void DeviceManager_BaseWidget::loadData() {
+    if (loadStarted) return;
+    loadStarted = true;
+    checkedCount = shownCount = 0;
+    if (fetchList()) loadTimer->start(fillIntervalMs);
+}
+
+void DeviceManager_BaseWidget::clearData() {
+    // The next flush frees the list: no fill step may walk it any more.
+    loadTimer->stop();
+    forgetList();
+    loadStarted = false;
+    checkedCount = shownCount = 0;
+    listTreeWidget->clear();
+}
+
+QTreeWidgetItem* DeviceManager_BaseWidget::addRow(const QStringList& texts, int32_t* mark, void* record, bool striped,
+                                                  int stripeColumns) {
+    auto* row = new QTreeWidgetItem;
+    row->setFlags(Qt::ItemIsSelectable | Qt::ItemIsUserCheckable | Qt::ItemIsEnabled);
+    for (int column = 0; column < texts.size() && column < checkStateColumn; ++column)
+        row->setText(column, texts[column]);
+    row->setText(recordColumn, QString::number(reinterpret_cast<quintptr>(record)));
+    row->setData(recordColumn, Qt::UserRole, QVariant::fromValue(record));
+    row->setData(checkStateColumn, Qt::UserRole, QVariant::fromValue(static_cast<void*>(mark)));
+    const bool checked = selectAllCheckBox->checkState() == Qt::Checked;
+    row->setCheckState(0, checked ? Qt::Checked : Qt::Unchecked);
+    row->setText(checkStateColumn, checked ? "2" : "0");
+    *mark = checked ? 1 : 0;
+    if (checked) ++checkedCount;
+    ++shownCount;
+    if (striped) {
+        for (int column = 0; column < stripeColumns; ++column) row->setBackground(column, QColor(245, 246, 247));
+    }
+    listTreeWidget->addTopLevelItem(row);
+    return row;
+}
+
+void* DeviceManager_BaseWidget::recordPointer(const QTreeWidgetItem* row) {
+    return row ? row->data(recordColumn, Qt::UserRole).value<void*>() : nullptr;
+}
+
+void DeviceManager_BaseWidget::showFirstRow() {
+    QTreeWidgetItem* first = listTreeWidget->topLevelItem(0);
+    if (!first) return;
+    listTreeWidget->setCurrentItem(first);
+    sd_listTreeWidgetClicked_slots(first, 0);
+}
+
+void DeviceManager_BaseWidget::sd_listTreeWidgetClicked_slots(QTreeWidgetItem* item, int column) {
+    sd_listTreeWidgetChangeState_slots(item, column);
+}
+
+int DeviceManager_BaseWidget::sd_listTreeWidgetChangeState_slots(QTreeWidgetItem* item, int) {
+    if (!item) return 0;
+    const int state = item->checkState(0);
+    if (item->text(checkStateColumn).toInt() == state) return 0;
+    auto* mark = static_cast<int32_t*>(item->data(checkStateColumn, Qt::UserRole).value<void*>());
+    const bool checked = state == Qt::Checked;
+    if (mark) *mark = checked ? 1 : 0;
+    checkedCount += checked ? 1 : -1;
+    item->setText(checkStateColumn, checked ? "2" : "0");
+    checkedCount = qMin(checkedCount, shownCount);
+    if (checkedCount < 1) checkedCount = 0;
+    // Checked as long as one row is.
+    selectAllCheckBox->setCheckState(checkedCount > 0 ? Qt::Checked : Qt::Unchecked);
+    return 1;
+}
+
+bool DeviceManager_BaseWidget::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == listTreeWidget && event->type() == QEvent::KeyRelease) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Space || key == Qt::Key_Select)
+            sd_listTreeWidgetChangeState_slots(listTreeWidget->currentItem(), 0);
+    }
+    return DeviceManager_PanelWidget::eventFilter(watched, event);
+}
+
+void DeviceManager_BaseWidget::searchLinedit_slots() {
+    QWriteLocker lock(&dataLock);
+    loadTimer->stop();
+    searchKey = searchLineEdit->text().trimmed();
+    listTreeWidget->clear();
+    loadStarted = false;
+    loadData();
+}
+
+void DeviceManager_BaseWidget::selectallCheckBox_slots() {
+    // The rows come again, all taking the box's new state.
+    searchLinedit_slots();
+}
+
+void DeviceManager_BaseWidget::flushButton_slots() {
+    clearData();
+    frame->startFlushData(itemType());
+}
+
+void DeviceManager_BaseWidget::printButton_slots() {
+    QPrinter printer(QPrinter::HighResolution);
+    QPrintPreviewDialog preview(&printer, this);
+    preview.resize(1024, 640);
+    connect(&preview, &QPrintPreviewDialog::paintRequested, this, &DeviceManager_BaseWidget::PrintCurrentData_slots);
+    preview.exec();
+}
+
+void DeviceManager_BaseWidget::PrintCurrentData_slots(QPrinter* printer) {
+    QTextDocument document;
+    document.setHtml(getPrintHtml());
+    printer->setPageSize(QPageSize(QPageSize::A4));
+    document.print(printer);
+}
+
+void DeviceManager_BaseWidget::beginBusyState() {
+    loadTimer->stop();
+    exportButton->setButtonEnabled(false);
+    printButton->setButtonEnabled(false);
+    searchLineEdit->setEnabled(false);
+}
+
+void DeviceManager_BaseWidget::endBusyState() {
+    exportButton->setButtonEnabled(true);
+    printButton->setButtonEnabled(true);
+    searchLineEdit->setEnabled(true);
+    if (waitBox) {
+        waitBox->hide();  // ends its modal run
+        waitBox = nullptr;
+    }
+    if (loadStarted) loadTimer->start(fillIntervalMs);  // a complete fill stops at its next tick
+}
+
+bool DeviceManager_BaseWidget::runWaitBox(const QString& title) {
+    MyMessageBoxWidget box;
+    box.setButtonTexts(tr("Stop"), tr("Stop"), tr("Stop"), tr("Stop"));
+    box.setContent(title, tr("Please wait... "), 3, 1, 0);
+    box.centerOver(window());
+    waitBox = &box;
+    box.exec();
+    waitBox = nullptr;
+    return box.isAccepted();
+}
+
+void DeviceManager_BaseWidget::deleteButton_slots() {
+    beginBusyState();
+    // Whatever is selected goes, without a question.
+    if (!frame->startDeleteData(itemType(), this)) {
+        endBusyState();
+        return;
+    }
+    if (runWaitBox(tr("Delete Data"))) frame->stopDeleteData();
+}
+
+void DeviceManager_BaseWidget::exportButton_slots() {
+    beginBusyState();
+    if (!frame->startExport(itemType(), this)) {
+        endBusyState();
+        return;
+    }
+    if (runWaitBox(tr("Backup Data"))) frame->stopExport();
+}
