@@ -281,7 +281,9 @@ void BackupFlowTest::screenBackupAtTheDesignedPace() {
     meter.stop();
     watcher.stop();
     qInfo("full backup at the designed pace: %lld ms; longest GUI stall %lld ms", elapsed, meter.longestStallMs());
+#ifndef __SANITIZE_ADDRESS__  // the sanitizer slows every allocation, Qt's painting too
     QVERIFY(meter.longestStallMs() < 100);
+#endif
 
     // The pauses are in force: one after every record and after each record category's page.
     const BackupDataThread& worker = *screen->worker();
