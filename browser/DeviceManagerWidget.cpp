@@ -163,7 +163,9 @@ void DeviceManagerWidget::updateItemCounts(bool withCounts) {
     }
 }
 
-bool DeviceManagerWidget::isBusy() const { return flushThread->isRunning() || deleteThread->isRunning(); }
+bool DeviceManagerWidget::isBusy() const {
+    return jobPending || flushThread->isRunning() || deleteThread->isRunning();
+}
 
 void DeviceManagerWidget::leftTypeWidgetClicked_slots(void* entry) {
     // A click while a job runs would show or fetch a list the job is changing.
@@ -184,6 +186,7 @@ void DeviceManagerWidget::leftTypeWidgetClicked_slots(void* entry) {
 
 void DeviceManagerWidget::startFlushData(int itemType) {
     if (isBusy()) return;
+    jobPending = true;
     showItemView(itemType, true);
     flushThread->setItemType(itemType);
     flushThread->start();
@@ -226,6 +229,7 @@ void DeviceManagerWidget::m_tTimer1_slots() {
 }
 
 void DeviceManagerWidget::flushDataThreadFinished() {
+    jobPending = false;
     countTimer->stop();
     const int itemType = flushThread->itemType();
     if (categoryView(itemType)) {
@@ -238,6 +242,7 @@ void DeviceManagerWidget::flushDataThreadFinished() {
 
 bool DeviceManagerWidget::startDeleteData(int itemType, DeviceManager_PanelWidget* view) {
     if (isBusy() || itemType < 0 || itemType >= categoryCount) return false;
+    jobPending = true;
     pendingView = view;
     DeviceManager_MediaPanelWidget* media = mediaView(itemType);
     deleteThread->setJob(itemType, media ? media->loadedCount() : 0);
@@ -272,6 +277,7 @@ void DeviceManagerWidget::deleteDataThreadFinished() {
         pendingView = nullptr;
     }
     // Reloading shows what the phone really holds now, deleted or not.
+    jobPending = false;
     startFlushData(itemType);
 }
 

@@ -63,7 +63,7 @@ public:
     // Forgets every category, so that the next click loads it again.
     void resetAllItems();
 
-    // A load or a deletion runs.
+    // A load or a deletion runs, or has ended and its end is not handled yet.
     bool isBusy() const;
 
 signals:
@@ -94,6 +94,10 @@ private:
     FlushDataThread* flushThread;
     DeleteDataThread* deleteThread;
     DeviceManager_PanelWidget* pendingView = nullptr;  // the view whose deletion runs
+    // A job started and its end not handled yet: a worker has ended some time
+    // before its finished() reaches this thread, and until then the view is
+    // not loaded and a new job would take the pending end for its own.
+    bool jobPending = false;
     QTimer* countTimer;
     std::function<bool(int, ExportingView*)> exportStart;
     std::function<void()> exportStop;

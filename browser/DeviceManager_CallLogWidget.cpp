@@ -65,8 +65,8 @@ bool DeviceManager_CallLogWidget::fetchList() {
 void DeviceManager_CallLogWidget::forgetList() { callGroupListHead = currentGroup = nullptr; }
 
 bool DeviceManager_CallLogWidget::matches(const MobrelCallLog& call) const {
-    return containsKey(groupName(call), searchKey) || containsKey(latin1Text(call.name), searchKey) ||
-           containsKey(latin1Text(call.number), searchKey);
+    return containsKey(groupName(call), searchKey) || containsKey(utf8Text(call.name), searchKey) ||
+           containsKey(utf8Text(call.number), searchKey);
 }
 
 QString DeviceManager_CallLogWidget::typeWord(const char* type) const {
@@ -88,7 +88,7 @@ void DeviceManager_CallLogWidget::m_tTimer1_slots() {
             e->checkMark = 0;
             continue;
         }
-        addRow({utf8Text(e->name), utf8Text(e->number), latin1Text(e->date), typeWord(e->type),
+        addRow({utf8Text(e->name), utf8Text(e->number), utf8Text(e->date), typeWord(e->type),
                 durationText(e->duration)},
                &e->checkMark, e, rowCounter % 2 == 1, 5);
         ++rowCounter;

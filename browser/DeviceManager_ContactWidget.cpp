@@ -100,7 +100,7 @@ bool DeviceManager_ContactWidget::matches(const MobrelContact& c) const {
     for (const char* text : {c.nickname, c.mobilePhone, c.homePhone, c.workPhone, c.website, c.homeEmail, c.birthday,
                              c.group, c.note, c.organization, c.title, c.extra14, c.extra15, c.homeAddress,
                              c.workAddress, c.homeFax, c.workFax, c.workEmail}) {
-        if (text && containsKey(latin1Text(text), searchKey)) return true;
+        if (text && containsKey(utf8Text(text), searchKey)) return true;
     }
     return false;
 }
@@ -117,8 +117,8 @@ void DeviceManager_ContactWidget::m_tTimer1_slots() {
             c.checkMark = 0;
             continue;
         }
-        QTreeWidgetItem* row = addRow({listedName(c), latin1Text(c.organization), latin1Text(c.note),
-                                       latin1Text(listedPhone(c)), latin1Text(c.homeEmail), latin1Text(c.contactId)},
+        QTreeWidgetItem* row = addRow({listedName(c), utf8Text(c.organization), utf8Text(c.note),
+                                       utf8Text(listedPhone(c)), utf8Text(c.homeEmail), utf8Text(c.contactId)},
                                       &c.checkMark, &c, added % 2 == 1, 6);
         if (c.highlightFlag == 1) {
             for (int column = 0; column < 5; ++column) row->setForeground(column, QColor(255, 96, 0));
@@ -158,7 +158,7 @@ void DeviceManager_ContactWidget::sd_listTreeWidgetClicked_slots(QTreeWidgetItem
     QString details;
     for (const auto& line : lines) {
         if (!line.text) continue;
-        details += labelStart + line.label.toHtmlEscaped() + "</i>&nbsp;" + latin1Text(line.text).toHtmlEscaped() +
+        details += labelStart + line.label.toHtmlEscaped() + "</i>&nbsp;" + utf8Text(line.text).toHtmlEscaped() +
                    "<br/>";
     }
     detailsLabel->setText(details);

@@ -6,8 +6,6 @@
 
 QString utf8Text(const char* text) { return text ? QString::fromUtf8(text) : QString(); }
 
-QString latin1Text(const char* text) { return text ? QString::fromLatin1(text) : QString(); }
-
 bool containsKey(const QString& text, const QString& key) {
     return key.isEmpty() || text.contains(key, Qt::CaseInsensitive);
 }
@@ -23,7 +21,7 @@ QString printLine(const char* format, std::initializer_list<QByteArray> texts, i
     for (int i = 1; i < markup.size(); ++i) {
         const QByteArray value = text != texts.end() ? utf8Prefix(*text++, qMax(0, room)) : QByteArray();
         room -= value.size();
-        line += QString::fromLatin1(value).toHtmlEscaped() + QString::fromLatin1(markup[i].mid(1));
+        line += QString::fromUtf8(value).toHtmlEscaped() + QString::fromLatin1(markup[i].mid(1));
     }
     return line;
 }
