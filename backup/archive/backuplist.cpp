@@ -23,10 +23,6 @@ QString folderOf(const QVariant& value) {
     return path != QLatin1String("NULL") && QDir::isAbsolutePath(path) ? path : QString();
 }
 
-bool holdsDataFile(const QString& folder, DataFile file) {
-    return isPlainFileIn(folder, QStringLiteral("Script/assets/") + dataFileName(file) + QStringLiteral(".js"));
-}
-
 // The time of a run name together with its "(n)".
 qsizetype stampLength(const QString& runName) {
     static const QRegularExpression suffix(QStringLiteral(" ?\\(\\d+\\)"));
@@ -41,11 +37,11 @@ QString dateOf(const QString& runName) { return runName.left(10).replace(QLatin1
 
 bool isValidRunFolder(const QString& folder) {
     if (folder.isEmpty() || !isPlainFileIn(folder, QStringLiteral("index.html")) ||
-        !holdsDataFile(folder, DataFile::BackupInfo))
+        !isPlainDataFile(folder, DataFile::BackupInfo))
         return false;
     for (DataFile file : {DataFile::Contacts, DataFile::Sms, DataFile::CallHistory, DataFile::Musics,
                           DataFile::Photos, DataFile::Videos}) {
-        if (holdsDataFile(folder, file)) return true;
+        if (isPlainDataFile(folder, file)) return true;
     }
     return false;
 }

@@ -34,8 +34,20 @@ QByteArray dataFilePrefix(DataFile file) {
     return QByteArray(infoOf(file).prefix);
 }
 
+namespace {
+
+QString relativeDataFilePath(DataFile file) {
+    return QStringLiteral("Script/assets/") + dataFileName(file) + QStringLiteral(".js");
+}
+
+}  // namespace
+
 QString dataFilePath(const QString& runFolder, DataFile file) {
-    return runFolder + QStringLiteral("/Script/assets/") + dataFileName(file) + QStringLiteral(".js");
+    return runFolder + QLatin1Char('/') + relativeDataFilePath(file);
+}
+
+bool isPlainDataFile(const QString& runFolder, DataFile file) {
+    return isPlainFileIn(runFolder, relativeDataFilePath(file));
 }
 
 DataFileOut::DataFileOut(const QString& runFolder, DataFile file)
@@ -71,11 +83,12 @@ bool DataFileOut::commit() {
 DataFileIn readDataFile(const QString& runFolder, DataFile file) {
     DataFileIn in;
     QFile source(dataFilePath(runFolder, file));
-    if (!QFileInfo::exists(source.fileName()) && !QFileInfo(source.fileName()).isSymLink()) {
+    const QFileInfo info(source.fileName());
+    if (!info.exists() && !info.isSymLink()) {
         in.error = QStringLiteral("%1 is missing").arg(source.fileName());
         return in;
     }
-    if (!isPlainFileIn(runFolder, QStringLiteral("Script/assets/") + dataFileName(file) + QStringLiteral(".js"))) {
+    if (!isPlainDataFile(runFolder, file)) {
         in.status = ReadStatus::Refused;
         in.error = QStringLiteral("%1 is no plain file of the run folder").arg(source.fileName());
         return in;

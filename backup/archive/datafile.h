@@ -20,6 +20,8 @@ QString dataFileName(DataFile file);
 QByteArray dataFilePrefix(DataFile file);
 // <run>/Script/assets/<name>.js
 QString dataFilePath(const QString& runFolder, DataFile file);
+// Whether the data file is a regular file reached without a link from the run folder.
+bool isPlainDataFile(const QString& runFolder, DataFile file);
 
 struct CJsonDelete {
     void operator()(cJSON* item) const { cJSON_Delete(item); }
