@@ -163,9 +163,7 @@ void DeviceManagerWidget::updateItemCounts(bool withCounts) {
     }
 }
 
-bool DeviceManagerWidget::isBusy() const {
-    return jobPending || flushThread->isRunning() || deleteThread->isRunning();
-}
+bool DeviceManagerWidget::isBusy() const { return jobPending; }
 
 void DeviceManagerWidget::leftTypeWidgetClicked_slots(void* entry) {
     // A click while a job runs would show or fetch a list the job is changing.
