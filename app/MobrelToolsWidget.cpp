@@ -234,9 +234,5 @@ void MobrelToolsWidget::openFolder(const QString& path) {
         problem = tr("The folder could not be opened:\n%1").arg(path);
     }
     if (problem.isEmpty()) return;
-    MyMessageBoxWidget box;
-    box.setButtonTexts(tr("Yes"), tr("Cancel"), tr("OK"), tr("NO"));
-    box.setContent(tr("Tolvane") + QLatin1Char(' ') + tr("Mobrel"), problem, 2, 2, 0);
-    box.centerOver(window());
-    box.exec();
+    MyMessageBoxWidget::ask(window(), tr("Tolvane") + QLatin1Char(' ') + tr("Mobrel"), problem, 2, 2, 0);
 }

@@ -21,15 +21,6 @@
 
 namespace {
 
-constexpr int kProgressTickMs = 200;
-
-// Entry statuses of BackupItemWidget.
-constexpr int kShowCheckBox = 0;
-constexpr int kWaiting = 1;
-constexpr int kRunning = 2;
-constexpr int kSucceeded = 3;
-constexpr int kLeftOut = 4;
-
 std::array<int, kCategoryCount> libraryCounts() {
     return {MobrelApi_GetPersonCount(),       MobrelApi_GetSMSCount(),   MobrelApi_GetCallHistoryCount(),
             MobrelApi_GetPhotoCount(),        MobrelApi_GetVideoCount(), MobrelApi_GetMusicCount()};
@@ -154,23 +145,11 @@ void MobrelBackupWidget::backupButton_slots() {
     pendingExportView = nullptr;
     if (backupWorker.isRunning()) return;
     const std::array<int, kCategoryCount> counts = libraryCounts();
-    int chosen = 0;
-    for (int type = 0; type < kCategoryCount; ++type) {
+    for (int type = 0; type < kCategoryCount; ++type)
         backupWorker.totalCount[type] = static_cast<quint32>(qMax(0, counts[type]));
-        backupWorker.categoryState[type] = BackupDataThread::kNotChosen;
-        backupWorker.doneCount[type] = 0;
-        if (categoryItems[type]->isChecked()) {
-            backupWorker.categoryState[type] = BackupDataThread::kChosen;
-            categoryItems[type]->setStatus(kWaiting);
-            ++chosen;
-        } else {
-            categoryItems[type]->setStatus(kLeftOut);
-            categoryItems[type]->setItemEnabled(false);
-        }
-    }
-    if (chosen == 0) {
+    if (chooseTickedEntries(categoryItems, backupWorker.categoryState, backupWorker.doneCount) == 0) {
         askUser(tr("Tolvane") + QLatin1Char(' ') + tr("Mobrel"), tr("Please select an item to backup."), false);
-        for (BackupItemWidget* entry : categoryItems) entry->setStatus(kShowCheckBox);
+        showCheckBoxes(categoryItems);
         refreshCounts();
         return;
     }
@@ -184,10 +163,7 @@ void MobrelBackupWidget::backupButton_slots() {
 bool MobrelBackupWidget::startExport(int itemType, ExportingView* view) {
     if (backupWorker.isRunning() || itemType < 0 || itemType >= kCategoryCount) return false;
     pendingExportView = view;
-    for (int type = 0; type < kCategoryCount; ++type) {
-        backupWorker.categoryState[type] = BackupDataThread::kNotChosen;
-        backupWorker.doneCount[type] = 0;
-    }
+    clearCategoryProgress(backupWorker.categoryState, backupWorker.doneCount);
     backupWorker.categoryState[itemType] = BackupDataThread::kChosen;
     startRun(false);
     return true;
@@ -205,18 +181,8 @@ void MobrelBackupWidget::startRun(bool backupMode) {
 
 void MobrelBackupWidget::tTimer1_slots() {
     if (!updateLock.tryLockForWrite()) return;
-    for (int type = 0; type < kCategoryCount; ++type) {
-        const quint8 state = backupWorker.categoryState[type];
-        BackupItemWidget* entry = categoryItems[type];
-        if (state == BackupDataThread::kWriting) entry->setStatus(kRunning);
-        if (state == BackupDataThread::kWritten) entry->setStatus(kSucceeded);
-        entry->setItemEnabled(state != BackupDataThread::kNotChosen);
-        if (state != BackupDataThread::kNotChosen) {
-            entry->setItemText(categoryNames.value(type) + QStringLiteral(" (") +
-                               QString::number(backupWorker.doneCount[type]) + QStringLiteral(" / ") +
-                               QString::number(backupWorker.totalCount[type]) + QLatin1Char(')'));
-        }
-    }
+    showCategoryProgress(categoryItems, categoryNames, backupWorker.categoryState, backupWorker.doneCount,
+                         backupWorker.totalCount);
     updateLock.unlock();
 }
 
@@ -225,10 +191,8 @@ void MobrelBackupWidget::backupDataThread_Finished() {
     backupButton->setButtonEnabled(true);
     outputPathButton->setButtonEnabled(true);
     progressTimer.stop();
-    for (BackupItemWidget* entry : categoryItems) {
-        entry->setStatus(kShowCheckBox);
-        entry->setItemEnabled(true);
-    }
+    showCheckBoxes(categoryItems);
+    for (BackupItemWidget* entry : categoryItems) entry->setItemEnabled(true);
     refreshCounts();
     if (pendingExportView) {
         pendingExportView->endBusyState();
@@ -267,10 +231,5 @@ QStringList MobrelBackupWidget::incompleteCategories() const {
 }
 
 bool MobrelBackupWidget::askUser(const QString& title, const QString& text, bool withCancel) {
-    MyMessageBoxWidget box;
-    box.setButtonTexts(tr("Yes"), tr("Cancel"), tr("OK"), tr("NO"));
-    box.setContent(title, text, 2, withCancel ? 1 : 2, withCancel ? 1 : 0);
-    box.centerOver(window());
-    box.exec();
-    return box.isAccepted();
+    return MyMessageBoxWidget::ask(window(), title, text, 2, withCancel ? 1 : 2, withCancel ? 1 : 0);
 }

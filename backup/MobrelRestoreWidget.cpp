@@ -13,24 +13,6 @@
 #include <QIcon>
 #include <QLabel>
 
-namespace {
-
-constexpr int kProgressTickMs = 200;
-
-// Entry statuses of BackupItemWidget.
-constexpr int kShowCheckBox = 0;
-constexpr int kWaiting = 1;
-constexpr int kRunning = 2;
-constexpr int kSucceeded = 3;
-constexpr int kLeftOut = 4;
-
-// name + " (" + count + ")" for counts beyond the range of int.
-QString countText(const QString& name, quint32 count) {
-    return name + QStringLiteral(" (") + QString::number(count) + QLatin1Char(')');
-}
-
-}  // namespace
-
 MobrelRestoreWidget::MobrelRestoreWidget(QWidget* parent)
     : QWidget(parent),
       categoryNames(::categoryNames()),
@@ -148,7 +130,7 @@ void MobrelRestoreWidget::backupListComboBox_slots() {
         backupCounts = readBackupInfoJs(backupPaths[index]).counts;
     }
     for (int type = 0; type < RestoreDataThread::kCategoryCount; ++type) {
-        categoryItems[type]->setItemText(countText(categoryNames.value(type), backupCounts[type]));
+        categoryItems[type]->setItemText(categoryText(categoryNames.value(type), backupCounts[type]));
         categoryItems[type]->setItemEnabled(backupCounts[type] > 0);
         categoryItems[type]->setChecked(false);
     }
@@ -167,22 +149,9 @@ void MobrelRestoreWidget::restoreButton_slots() {
         return;
     }
     restoreWorker.runFolder = backupPaths[index];
-    int chosen = 0;
-    for (int type = 0; type < RestoreDataThread::kCategoryCount; ++type) {
-        restoreWorker.categoryState[type] = RestoreDataThread::kNotChosen;
-        restoreWorker.doneCount[type] = 0;
-        if (categoryItems[type]->isChecked()) {
-            restoreWorker.categoryState[type] = RestoreDataThread::kChosen;
-            categoryItems[type]->setStatus(kWaiting);
-            ++chosen;
-        } else {
-            categoryItems[type]->setStatus(kLeftOut);
-            categoryItems[type]->setItemEnabled(false);
-        }
-    }
-    if (chosen == 0) {
+    if (chooseTickedEntries(categoryItems, restoreWorker.categoryState, restoreWorker.doneCount) == 0) {
         showMessage(title, tr("Please select an item to restore."));
-        for (BackupItemWidget* entry : categoryItems) entry->setStatus(kShowCheckBox);
+        showCheckBoxes(categoryItems);
         backupListComboBox_slots();
         return;
     }
@@ -195,10 +164,7 @@ bool MobrelRestoreWidget::startImport(const QStringList& files, int itemType) {
     if (files.isEmpty() || itemType < 3 || itemType >= RestoreDataThread::kCategoryCount ||
         restoreWorker.isRunning())
         return false;
-    for (int type = 0; type < RestoreDataThread::kCategoryCount; ++type) {
-        restoreWorker.categoryState[type] = RestoreDataThread::kNotChosen;
-        restoreWorker.doneCount[type] = 0;
-    }
+    clearCategoryProgress(restoreWorker.categoryState, restoreWorker.doneCount);
     restoreWorker.categoryState[itemType] = RestoreDataThread::kChosen;
     restoreWorker.importCategory = itemType;
     restoreWorker.importFiles = files;
@@ -216,18 +182,8 @@ void MobrelRestoreWidget::startWorker() {
 
 void MobrelRestoreWidget::tTimer1_slots() {
     if (!updateLock.tryLockForWrite()) return;
-    for (int type = 0; type < RestoreDataThread::kCategoryCount; ++type) {
-        const quint8 state = restoreWorker.categoryState[type];
-        BackupItemWidget* entry = categoryItems[type];
-        if (state == RestoreDataThread::kRestoring) entry->setStatus(kRunning);
-        if (state == RestoreDataThread::kRestored) entry->setStatus(kSucceeded);
-        entry->setItemEnabled(state != RestoreDataThread::kNotChosen);
-        if (state != RestoreDataThread::kNotChosen) {
-            entry->setItemText(categoryNames.value(type) + QStringLiteral(" (") +
-                               QString::number(restoreWorker.doneCount[type]) + QStringLiteral(" / ") +
-                               QString::number(restoreWorker.totalCount[type]) + QLatin1Char(')'));
-        }
-    }
+    showCategoryProgress(categoryItems, categoryNames, restoreWorker.categoryState, restoreWorker.doneCount,
+                         restoreWorker.totalCount);
     if (restoreWorker.waitingForSmsApp) {
         // "Skip" is handed on once and the box stays away while the worker
         // gives up waiting; "OK" only closes it until the next tick.
@@ -254,7 +210,7 @@ void MobrelRestoreWidget::restoreDataThread_Finished() {
     progressTimer.stop();
     smsPromptBox->hide();
     smsPromptBox->setAccepted(false);
-    for (BackupItemWidget* entry : categoryItems) entry->setStatus(kShowCheckBox);
+    showCheckBoxes(categoryItems);
     backupListComboBox_slots();
 
     if (!restoreWorker.sourceIsBackup) {
@@ -291,9 +247,5 @@ QString MobrelRestoreWidget::failureReport() const {
 }
 
 void MobrelRestoreWidget::showMessage(const QString& title, const QString& text) {
-    MyMessageBoxWidget box;
-    box.setButtonTexts(tr("Yes"), tr("Cancel"), tr("OK"), tr("NO"));
-    box.setContent(title, text, 2, 2, 0);
-    box.centerOver(window());
-    box.exec();
+    MyMessageBoxWidget::ask(window(), title, text, 2, 2, 0);
 }

@@ -1,7 +1,9 @@
 #include "transferlayout.h"
 
+#include "BackupDataThread.h"
 #include "BackupItemWidget.h"
 #include "MyPushButton.h"
+#include "RestoreDataThread.h"
 #include "base/uiscale.h"
 
 #include <QCoreApplication>
@@ -16,6 +18,21 @@ constexpr int kButtonWidth = 124;
 constexpr int kButtonHeight = 77;
 // The panels and the button sit this far (device pixels) above the page's middle.
 constexpr int kUpwardShift = 30;
+
+// Entry statuses of BackupItemWidget.
+constexpr int kShowCheckBox = 0;
+constexpr int kWaiting = 1;
+constexpr int kRunning = 2;
+constexpr int kSucceeded = 3;
+constexpr int kLeftOut = 4;
+
+// A category's states in a worker; the restore worker numbers them alike.
+constexpr quint8 kNotChosen = BackupDataThread::kNotChosen;
+constexpr quint8 kChosen = BackupDataThread::kChosen;
+constexpr quint8 kAtWork = BackupDataThread::kWriting;
+constexpr quint8 kDone = BackupDataThread::kWritten;
+static_assert(RestoreDataThread::kNotChosen == kNotChosen && RestoreDataThread::kChosen == kChosen &&
+              RestoreDataThread::kRestoring == kAtWork && RestoreDataThread::kRestored == kDone);
 
 constexpr const char* kCategoryIcons[kCategoryCount] = {
     ":/images/icon/contacts.png", ":/images/icon/sms.png",    ":/images/icon/calllog.png",
@@ -46,7 +63,7 @@ QStringList categoryNames() {
     return list;
 }
 
-QString categoryText(const QString& name, int count) {
+QString categoryText(const QString& name, qint64 count) {
     return name + QStringLiteral(" (") + QString::number(count) + QLatin1Char(')');
 }
 
@@ -90,6 +107,50 @@ void placeCategoryEntries(QWidget* container, const QList<BackupItemWidget*>& en
     for (int i = 0; i < entries.size(); ++i) {
         entries[i]->setItemGeometry(0, 40 * i, kPanelWidth - 50, 32);
     }
+}
+
+void clearCategoryProgress(CategoryStates& states, CategoryCounts& done) {
+    for (int type = 0; type < kCategoryCount; ++type) {
+        states[type] = kNotChosen;
+        done[type] = 0;
+    }
+}
+
+int chooseTickedEntries(const QList<BackupItemWidget*>& entries, CategoryStates& states,
+                        CategoryCounts& done) {
+    clearCategoryProgress(states, done);
+    int chosen = 0;
+    for (int type = 0; type < kCategoryCount; ++type) {
+        if (entries[type]->isChecked()) {
+            states[type] = kChosen;
+            entries[type]->setStatus(kWaiting);
+            ++chosen;
+        } else {
+            entries[type]->setStatus(kLeftOut);
+            entries[type]->setItemEnabled(false);
+        }
+    }
+    return chosen;
+}
+
+void showCategoryProgress(const QList<BackupItemWidget*>& entries, const QStringList& names,
+                          const CategoryStates& states, const CategoryCounts& done,
+                          const std::array<quint32, kCategoryCount>& total) {
+    for (int type = 0; type < kCategoryCount; ++type) {
+        const quint8 state = states[type];
+        BackupItemWidget* entry = entries[type];
+        if (state == kAtWork) entry->setStatus(kRunning);
+        if (state == kDone) entry->setStatus(kSucceeded);
+        entry->setItemEnabled(state != kNotChosen);
+        if (state != kNotChosen) {
+            entry->setItemText(names.value(type) + QStringLiteral(" (") + QString::number(done[type]) +
+                               QStringLiteral(" / ") + QString::number(total[type]) + QLatin1Char(')'));
+        }
+    }
+}
+
+void showCheckBoxes(const QList<BackupItemWidget*>& entries) {
+    for (BackupItemWidget* entry : entries) entry->setStatus(kShowCheckBox);
 }
 
 void loadActionButtonImages(MyPushButton* button) {

@@ -56,7 +56,6 @@ void UpdateChecker::closeCheckingBox() {
 
 bool UpdateChecker::runBox(MyMessageBoxWidget& box, const QString& text, int iconKind,
                            int leftMode, int rightMode) {
-    box.setButtonTexts(tr("Yes"), tr("Cancel"), tr("OK"), tr("NO"));
     box.setContent(tr("Tolvane") + QLatin1Char(' ') + tr("Mobrel"), text, iconKind, leftMode,
                    rightMode);
     box.centerOver(m_window);

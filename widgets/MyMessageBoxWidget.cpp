@@ -13,7 +13,7 @@ MyMessageBoxWidget::MyMessageBoxWidget(QWidget* parent)
       yesText(tr("Yes")),
       cancelText(tr("Cancel")),
       okText(tr("OK")),
-      noText(tr("No")),
+      noText(tr("NO")),
       leftButton(new MyPushButton(this)),
       rightButton(new MyPushButton(this)),
       titleLabel(new QLabel(this)),
@@ -122,6 +122,15 @@ void MyMessageBoxWidget::setContent(const QString& title, const QString& text, i
     rightButton->setLayoutMode(3);
     leftButton->setButtonText(leftMode == 1 ? yesText : okText);
     rightButton->setButtonText(rightMode == 1 ? cancelText : noText);
+}
+
+bool MyMessageBoxWidget::ask(const QWidget* owner, const QString& title, const QString& text, int iconKind,
+                             int leftMode, int rightMode) {
+    MyMessageBoxWidget box;
+    box.setContent(title, text, iconKind, leftMode, rightMode);
+    box.centerOver(owner);
+    box.exec();
+    return box.isAccepted();
 }
 
 void MyMessageBoxWidget::centerOver(const QWidget* widget) {

@@ -29,6 +29,11 @@ public:
     // Moves the box so that it is centred over widget (on the screen).
     void centerOver(const QWidget* widget);
 
+    // A modal box with the usual captions ("Yes", "Cancel", "OK", "NO"), centred
+    // over owner; true when its left button closed it.
+    static bool ask(const QWidget* owner, const QString& title, const QString& text, int iconKind,
+                    int leftMode, int rightMode);
+
     // True when the left button closed the box, false for the right one.
     bool isAccepted() const { return accepted; }
     void setAccepted(bool on) { accepted = on; }
