@@ -167,6 +167,12 @@ QByteArray readAll(const QString& path) {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
 }
 
+// Writes the bytes, making the folders on the way.
+bool put(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    return QDir().mkpath(QFileInfo(path).path()) && file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
 QStringList filesUnder(const QString& folder) {
     QStringList files;
     QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
@@ -189,13 +195,9 @@ private:
 private slots:
     void initTestCase() {
         const QString tmpl = m_dir.filePath("template");
-        QDir().mkpath(tmpl + "/Script/js");
         for (const char* name : {"/Script/js/app.js", "/index.html", "/favicon.ico",
-                                 "/Contacts.html", "/SMS.html", "/CallHistory.html"}) {
-            QFile file(tmpl + name);
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            file.write(name);
-        }
+                                 "/Contacts.html", "/SMS.html", "/CallHistory.html"})
+            QVERIFY(put(tmpl + name, name));
         m_options.templateFolder = tmpl;
         m_run = m_dir.filePath("run");
         QVERIFY(QDir().mkpath(m_run));
@@ -209,15 +211,11 @@ private slots:
         qstrcpy(device.androidVersion, "11");
         QVERIFY(writeDeviceInfoJs(m_run, device, tmpl));
         QVERIFY(writeProfileJs(m_run, {true, false, true, true, false, false}));
-        QVERIFY(writeContactsCsv(m_run, r.contactHead, m_options));
-        QVERIFY(writeContactsTxt(m_run, r.contactHead, m_options));
-        QVERIFY(writeContactsJs(m_run, r.contactHead, m_options));
-        QVERIFY(writeSmsCsv(m_run, r.threadHead, m_options));
-        QVERIFY(writeSmsTxt(m_run, r.threadHead, m_options));
-        QVERIFY(writeSmsJs(m_run, r.threadHead, m_options));
-        QVERIFY(writeCallHistoryCsv(m_run, r.groupHead, m_options));
-        QVERIFY(writeCallHistoryTxt(m_run, r.groupHead, m_options));
-        QVERIFY(writeCallHistoryJs(m_run, r.groupHead, m_options));
+        for (auto write : {writeContactsCsv, writeContactsTxt, writeContactsJs})
+            QVERIFY(write(m_run, r.contactHead, m_options));
+        for (auto write : {writeSmsCsv, writeSmsTxt, writeSmsJs}) QVERIFY(write(m_run, r.threadHead, m_options));
+        for (auto write : {writeCallHistoryCsv, writeCallHistoryTxt, writeCallHistoryJs})
+            QVERIFY(write(m_run, r.groupHead, m_options));
         QVERIFY(writeMediaJs(m_run, MediaKind::Photos, mediaSource(kPhotos), m_options));
         QVERIFY(writeMediaJs(m_run, MediaKind::Videos, mediaSource({video()}), m_options));
         QVERIFY(writeMediaJs(m_run, MediaKind::Musics, mediaSource({music()}), m_options));
@@ -241,18 +239,14 @@ private slots:
 
     void runFolderLayout() {
         QCOMPARE(filesUnder(m_run),
-                 QStringList({"CallHistory/CallHistory.csv", "CallHistory/CallHistory.html",
-                              "CallHistory/CallHistory.txt", "Contacts/Contacts.csv",
-                              "Contacts/Contacts.html", "Contacts/Contacts.txt", "Musics/Song.mp3",
-                              "Photos/IMG_1(1).jpg",
-                              "Photos/IMG_1(2).jpg", "Photos/IMG_1.jpg", "Photos/_._.__x",
-                              "Photos/untitled", "SMS/SMS.csv", "SMS/SMS.html", "SMS/SMS.txt",
-                              "Script/assets/Backupinfo.js", "Script/assets/CallHistory.js",
-                              "Script/assets/Contacts.js", "Script/assets/Deviceinfo.js",
-                              "Script/assets/Musics.js", "Script/assets/Photos.js",
-                              "Script/assets/Profile.js", "Script/assets/SMS.js",
-                              "Script/assets/Videos.js", "Script/js/app.js", "Videos/Trip.mp4",
-                              "favicon.ico", "index.html"}));
+                 QStringList({"CallHistory/CallHistory.csv", "CallHistory/CallHistory.html", "CallHistory/CallHistory.txt",
+                              "Contacts/Contacts.csv", "Contacts/Contacts.html", "Contacts/Contacts.txt",
+                              "Musics/Song.mp3", "Photos/IMG_1(1).jpg", "Photos/IMG_1(2).jpg", "Photos/IMG_1.jpg",
+                              "Photos/_._.__x", "Photos/untitled", "SMS/SMS.csv", "SMS/SMS.html", "SMS/SMS.txt",
+                              "Script/assets/Backupinfo.js", "Script/assets/CallHistory.js", "Script/assets/Contacts.js",
+                              "Script/assets/Deviceinfo.js", "Script/assets/Musics.js", "Script/assets/Photos.js",
+                              "Script/assets/Profile.js", "Script/assets/SMS.js", "Script/assets/Videos.js",
+                              "Script/js/app.js", "Videos/Trip.mp4", "favicon.ico", "index.html"}));
     }
 
     void independentReader_data() {
@@ -467,63 +461,46 @@ private slots:
     // folder are refused or skipped without a crash.
     void hostileDataFiles_data() {
         QTest::addColumn<QByteArray>("content");
-        QTest::addColumn<int>("status");
-        QTest::addColumn<int>("entries");
-        QTest::addColumn<int>("rejected");
-        QTest::addColumn<QString>("copy");  // the file an entry would push, if any
+        QTest::addColumn<QList<int>>("outcome");  // status, entries, rejected names
+        QTest::addColumn<QString>("copy");        // the file an entry would push, if any
         const auto entry = [](const char* name, const char* suffix) {
             return QByteArray("var Content={\"0\":{\"Filename\":\"") + name + "\",\"Suffix\":\"" + suffix + "\"}};";
         };
         const int ok = int(ReadStatus::Ok), bad = int(ReadStatus::Unparsable);
-        QTest::newRow("climbing name") << entry("../../x", ".jpg") << ok << 1 << 1 << "";
-        QTest::newRow("slash suffix") << entry("a", "/../../y") << ok << 1 << 1 << "";
-        QTest::newRow("backslash") << entry("a\\\\b", "") << ok << 1 << 1 << "";
-        QTest::newRow("dot") << entry(".", "") << ok << 1 << 1 << "";
-        QTest::newRow("no suffix") << entry("photo", "") << ok << 1 << 0 << "Photos/photo";
-        QTest::newRow("copy deleted by hand") << entry("gone", ".jpg") << ok << 1 << 0 << "";
-        QTest::newRow("copy is a link") << entry("link", "") << ok << 1 << 1 << "";
+        QTest::newRow("climbing name") << entry("../../x", ".jpg") << QList<int>{ok, 1, 1} << "";
+        QTest::newRow("slash suffix") << entry("a", "/../../y") << QList<int>{ok, 1, 1} << "";
+        QTest::newRow("backslash") << entry("a\\\\b", "") << QList<int>{ok, 1, 1} << "";
+        QTest::newRow("dot") << entry(".", "") << QList<int>{ok, 1, 1} << "";
+        QTest::newRow("no suffix") << entry("photo", "") << QList<int>{ok, 1, 0} << "Photos/photo";
+        QTest::newRow("copy deleted by hand") << entry("gone", ".jpg") << QList<int>{ok, 1, 0} << "";
+        QTest::newRow("copy is a link") << entry("link", "") << QList<int>{ok, 1, 1} << "";
         QTest::newRow("another program's prefix and key case")
-            << QByteArray("var Another={\"0\":{\"FILENAME\":\"photo\",\"suffix\":\"\"}};") << ok << 1 << 0
+            << QByteArray("var Another={\"0\":{\"FILENAME\":\"photo\",\"suffix\":\"\"}};") << QList<int>{ok, 1, 0}
             << "Photos/photo";
-        QTest::newRow("not an object") << QByteArray("var Content=\"x\";") << ok << 0 << 0 << "";
-        QTest::newRow("truncated") << QByteArray("var Content={\"0\":{\"Filename\":\"a\"") << bad << 0 << 0 << "";
-        QTest::newRow("shorter than the prefix") << QByteArray("var") << bad << 0 << 0 << "";
-        QTest::newRow("oversized") << QByteArray() << int(ReadStatus::TooLarge) << 0 << 0 << "";
+        QTest::newRow("not an object") << QByteArray("var Content=\"x\";") << QList<int>{ok, 0, 0} << "";
+        QTest::newRow("truncated") << QByteArray("var Content={\"0\":{\"Filename\":\"a\"") << QList<int>{bad, 0, 0}
+                                   << "";
+        QTest::newRow("shorter than the prefix") << QByteArray("var") << QList<int>{bad, 0, 0} << "";
+        QTest::newRow("oversized") << QByteArray() << QList<int>{int(ReadStatus::TooLarge), 0, 0} << "";
     }
     void hostileDataFiles() {
         QFETCH(QByteArray, content);
-        QFETCH(int, status);
-        QFETCH(int, entries);
-        QFETCH(int, rejected);
+        QFETCH(QList<int>, outcome);
         QFETCH(QString, copy);
         QTemporaryDir run;
-        QDir().mkpath(run.filePath("Script/assets"));
-        QDir().mkpath(run.filePath("Photos"));
-        QFile photo(run.filePath("Photos/photo"));
-        QVERIFY(photo.open(QIODevice::WriteOnly));
-        photo.close();
+        QVERIFY(put(run.filePath("Photos/photo"), "") && put(run.filePath("Script/assets/Photos.js"), content));
         QVERIFY(QFile::link("/etc/passwd", run.filePath("Photos/link")));
-        QFile file(run.filePath("Script/assets/Photos.js"));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        QVERIFY(content.isEmpty() ? file.resize(kMaxDataFileBytes + 1) : file.write(content) > 0);
-        file.close();
+        if (content.isEmpty()) QVERIFY(QFile::resize(run.filePath("Script/assets/Photos.js"), kMaxDataFileBytes + 1));
         const ReadResult<MediaEntry> read = readMediaJs(run.path(), MediaKind::Photos);
-        QCOMPARE(int(read.status), status);
-        QCOMPARE(read.entries.size(), entries);
-        QCOMPARE(read.rejected.size(), rejected);
+        QCOMPARE((QList<int>{int(read.status), int(read.entries.size()), int(read.rejected.size())}), outcome);
         for (const MediaEntry& e : read.entries) QCOMPARE(e.localPath, copy.isEmpty() ? copy : run.filePath(copy));
-        if (status == int(ReadStatus::Unparsable)) QVERIFY(read.error.startsWith("Error before: ["));
+        if (read.status == ReadStatus::Unparsable) QVERIFY(read.error.startsWith("Error before: ["));
     }
 
     // A file that cannot be made is reported and leaves nothing behind.
     void failedWritesAreReported() {
         QTemporaryDir run;
-        QFile blocker(run.filePath("Script"));
-        QVERIFY(blocker.open(QIODevice::WriteOnly));
-        blocker.close();
-        QFile category(run.filePath("Contacts"));
-        QVERIFY(category.open(QIODevice::WriteOnly));
-        category.close();
+        QVERIFY(put(run.filePath("Script"), "") && put(run.filePath("Contacts"), ""));
         QVERIFY(!writeContactsJs(run.path(), m_records.contactHead, m_options));
         QVERIFY(!writeContactsCsv(run.path(), m_records.contactHead, m_options));
         QVERIFY(!writeBackupInfoJs(run.path(), {}));
@@ -533,19 +510,10 @@ private slots:
     void fileOperations() {
         QTemporaryDir dir;
         const QString source = dir.filePath("source"), target = dir.filePath("target");
-        QDir().mkpath(source + "/sub");
-        QDir().mkpath(target);
-        for (const char* name : {"/a.txt", "/sub/b.txt", "/.hidden"}) {
-            QFile file(source + name);
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            file.write("new");
-        }
+        for (const char* name : {"/a.txt", "/sub/b.txt", "/.hidden"}) QVERIFY(put(source + name, "new"));
         QVERIFY(QFile::link(dir.filePath("outside"), source + "/link"));
         QVERIFY(QFile::link(source + "/sub", source + "/linkdir"));
-        QFile kept(target + "/a.txt");
-        QVERIFY(kept.open(QIODevice::WriteOnly));
-        kept.write("old");
-        kept.close();
+        QVERIFY(put(target + "/a.txt", "old"));
         QVERIFY(copyFolderTree(source, target));
         QCOMPARE(filesUnder(target), QStringList({"a.txt", "sub/b.txt"}));
         QCOMPARE(readAll(target + "/a.txt"), QByteArray("old"));
@@ -563,6 +531,75 @@ private slots:
         QCOMPARE(fileSuffix("/sdcard/.nomedia"), QByteArray());
         QCOMPARE(fileSuffix("a.b\x01"), QByteArray(".b_"));
         QCOMPARE(fileSuffix("a." + QByteArray(40, 'x')), QByteArray());
+    }
+
+    // The backup list as the restore screen reads it: entries that name no
+    // valid run folder, names that would read back as a key in a group and
+    // values that are not one absolute path are dropped, first come first kept,
+    // and the file is rewritten without them; no INI file is left alone.
+    void backupListRead_data() {
+        QTest::addColumn<QByteArray>("ini");      // %1 ... the folders below; null: a folder in the file's place
+        QTest::addColumn<QStringList>("shown");   // "line|time|folder" of every entry kept; empty: nothing read
+        QTest::addColumn<bool>("rewritten");
+        const QByteArray good = "03-05-2024-14-07-09-SimPhone=%1\n";
+        const QStringList goodShown{"SimPhone  03/05/2024|14:07:09 03/05/2024|one"};
+        QTest::newRow("suffixes and an empty device")
+            << QByteArray("03-05-2024-14-07-09(2)-Sim (2) Phone=%1\n03-05-2024-14-07-09 (12)-SimPhone=%2\n"
+                          "03-05-2024-14-07-10-=%3\n")
+            << QStringList{"SimPhone  03/05/2024|14:07:09 03/05/2024|two",
+                           "Sim (2) Phone  03/05/2024|14:07:09 03/05/2024|one", "  03/05/2024|14:07:10 03/05/2024|three"}
+            << false;
+        const struct {
+            const char* tag;
+            QByteArray line;
+        } dropped[] = {
+            {"two keys, one folder", "04-05-2024-10-00-00-Other=%1\n"},
+            {"deleted folder", "04-05-2024-10-00-00-X=%4\n"},
+            {"no data file", "04-05-2024-10-00-00-X=%5\n"},
+            {"no summary", "04-05-2024-10-00-00-X=%6\n"},
+            {"linked summary", "04-05-2024-10-00-00-X=%7\n"},
+            {"relative path", "04-05-2024-10-00-00-X=runs/two\n"},
+            {"NULL", "04-05-2024-10-00-00-X=NULL\n"},
+            {"empty value", "04-05-2024-10-00-00-X=\n"},
+            {"list value", "04-05-2024-10-00-00-X=%2, %3\n"},
+            {"byte array value", "04-05-2024-10-00-00-X=@ByteArray(%2)\n"},
+            {"name with a slash", "[04-05-2024-10-00-00]\nX=%2\n"},
+        };
+        for (const auto& row : dropped) QTest::newRow(row.tag) << good + row.line << goodShown << true;
+        QTest::newRow("not INI") << QByteArray("\x01\x02[[[\n=\n[abc\nfoo") << QStringList{} << false;
+        QTest::newRow("a folder") << QByteArray() << QStringList{} << false;
+    }
+    void backupListRead() {
+        QFETCH(QByteArray, ini);
+        QFETCH(QStringList, shown);
+        QFETCH(bool, rewritten);
+        QTemporaryDir dir;
+        QStringList folders;
+        for (const char* name : {"one", "two", "three", "gone", "noData", "noSummary", "linked"}) {
+            folders << dir.filePath(name);
+            QVERIFY(put(folders.last() + "/index.html", "<html></html>"));
+            QVERIFY(put(dataFilePath(folders.last(), DataFile::BackupInfo), "var Content={};"));
+            QVERIFY(put(dataFilePath(folders.last(), DataFile::Contacts), "var ContactContent={};"));
+        }
+        QVERIFY(QDir(folders[3]).removeRecursively());
+        QVERIFY(QFile::remove(dataFilePath(folders[4], DataFile::Contacts)));
+        QVERIFY(QFile::remove(dataFilePath(folders[5], DataFile::BackupInfo)));
+        QVERIFY(QFile::remove(dataFilePath(folders[6], DataFile::BackupInfo)));
+        QVERIFY(QFile::link(dataFilePath(folders[0], DataFile::BackupInfo), dataFilePath(folders[6], DataFile::BackupInfo)));
+        const QString list = dir.filePath("mobrellist.ini");
+        QByteArray written = "[General]\n" + ini;
+        for (int i = 0; i < folders.size(); ++i) written.replace("%" + QByteArray::number(i + 1), folders[i].toUtf8());
+        QVERIFY(ini.isNull() ? QDir().mkdir(list) : put(list, written));
+
+        const std::optional<BackupList> read = readBackupList(list);
+        QCOMPARE(read.has_value(), !shown.isEmpty());
+        QStringList got;
+        for (qsizetype i = 0; read && i < read->names.size(); ++i)
+            got << backupListLine(read->names[i]) + "|" + backupTimeText(read->names[i]) + "|" +
+                       QFileInfo(read->paths[i]).fileName();
+        QCOMPARE(got, shown);
+        if (rewritten) QCOMPARE(QSettings(list, QSettings::IniFormat).allKeys(), read->names);
+        else if (!ini.isNull()) QCOMPARE(readAll(list), written);
     }
 
     // What a run is entered as: names that would read back as a key in a

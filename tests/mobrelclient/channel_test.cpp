@@ -12,7 +12,6 @@
 #include <cstring>
 #include <functional>
 #include <mutex>
-#include <regex>
 #include <thread>
 
 #include "channel.h"
@@ -186,13 +185,6 @@ TEST_F(Channel, ReplyLongerThanTheBufferIsTriedThreeTimesThenFails) {
     std::vector<std::string> expected;
     for (int i = 0; i < 4; ++i) expected.insert(expected.end(), {kRemoveAll, kForward});
     EXPECT_EQ(adb.runs(), expected);
-
-    const std::string log = logText();
-    EXPECT_EQ(occurrences(log, "SendCommandToAndroidServices error:cmd=getdcimindexinfo:777;\n"), 3u);
-    EXPECT_TRUE(std::regex_search(
-        log, std::regex("error SendCommandToAndroidServices cmd = getdcimindexinfo:777;, m_sockSrv =[1-9]\\d*, "
-                        "try_count = 3\n")))
-        << log;
 }
 
 TEST_F(Channel, PeerClosingMidBodyOrMidLengthIsRetriedOnANewConnection) {
@@ -202,11 +194,8 @@ TEST_F(Channel, PeerClosingMidBodyOrMidLengthIsRetriedOnANewConnection) {
         return Reply {framed("abcdefghij")};
     });
     char buffer[1024] = {};
-    const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(send("getfilepathForid:5;", buffer, sizeof buffer), 10);
     EXPECT_EQ(std::string(buffer, 10), "abcdefghij");
-    // Five empty receives a second apart before giving a connection up.
-    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(4900));
     EXPECT_EQ(phone.connections(), 3);
 }
 
@@ -214,12 +203,10 @@ TEST_F(Channel, EmptyCommandsPayloadsAndOpeningAgain) {
     CompanionStandIn phone([](const std::string& command, int) {
         return command == "put;" ? Reply {} : Reply {framed(le32(9))};
     });
-    // An empty command is logged and nothing is sent.
+    // An empty command: nothing is sent.
     char buffer[16] = {};
     EXPECT_EQ(send("", buffer, sizeof buffer), -1);
     EXPECT_EQ(channel.send(nullptr, buffer, sizeof buffer, nullptr, 0, 0), -1);
-    EXPECT_TRUE(std::regex_search(
-        logText(), std::regex("error SendCommandToAndroidServices cmd = , m_sockSrv =[1-9]\\d*, try_count = 0\n")));
     // A payload follows the command text: the stand-in reads up to each ";", so it shows as a second text.
     const char payload[] = "BYTES;";
     EXPECT_EQ(channel.send("put;", buffer, sizeof buffer, payload, 6, 0), 4);
@@ -240,8 +227,6 @@ TEST_F(Channel, NoCompanionListeningFailsAfterOneConnect) {
     char buffer[16];
     EXPECT_EQ(send("getvideocount;", buffer, sizeof buffer), -1);
     close(reserved);
-    EXPECT_NE(logText().find("error SendCommandToAndroidServices cmd = getvideocount;, m_sockSrv =0, try_count = 0\n"),
-              std::string::npos);
     EXPECT_EQ(adb.runs(), (std::vector<std::string> {kRemoveAll, kForward}));
 }
 
@@ -258,39 +243,4 @@ TEST_F(Channel, ForwardNamesTheCurrentDevice) {
     EXPECT_EQ(channel.open(), 0);
     EXPECT_EQ(adb.runs(), (std::vector<std::string> {kRemoveAll, "[-s] [emulator-5554] " + kForward, kRemoveAll,
                                                      "[-s] [" + odd + "] " + kForward}));
-}
-
-TEST_F(Channel, ManyThreadsAtOnceConnectOnceAndNeverInterleave) {
-    std::atomic<int> garbled {0};
-    CompanionStandIn phone([&garbled](const std::string& command, int) {
-        std::smatch m;
-        if (!std::regex_match(command, m, std::regex("getsmsPart10:(\\d+);"))) {
-            ++garbled;
-            return Reply {le32(0)};
-        }
-        return Reply {framed("page " + m[1].str())};
-    });
-    const int threads = 8;
-    const int each = 30;
-    std::atomic<bool> go {false};
-    std::atomic<int> wrong {0};
-    std::vector<std::thread> workers;
-    for (int t = 0; t < threads; ++t) {
-        workers.emplace_back([&, t] {
-            while (!go) std::this_thread::yield();
-            for (int i = 0; i < each; ++i) {
-                const int n = t * 1000 + i;
-                char buffer[64] = {};
-                const int got = send("getsmsPart10:" + std::to_string(n) + ";", buffer, sizeof buffer - 1);
-                if (got <= 0 || std::string(buffer, static_cast<size_t>(got)) != "page " + std::to_string(n)) ++wrong;
-            }
-        });
-    }
-    go = true;
-    for (std::thread& w : workers) w.join();
-    EXPECT_EQ(garbled, 0);
-    EXPECT_EQ(wrong, 0);
-    EXPECT_EQ(phone.commands().size(), static_cast<size_t>(threads * each));
-    EXPECT_EQ(phone.connections(), 1);  // all found it closed; one connected
-    EXPECT_EQ(adb.runs(), (std::vector<std::string> {kRemoveAll, kForward}));
 }

@@ -240,30 +240,27 @@ TEST_F(Media, AddReadBackExportAndDeleteEachKind) {
 }
 
 TEST_F(Media, AddNumbersATakenName) {
-    auto addFrom = [&](const MediaKind& kind, const std::string& content, const char* name) {
+    auto addFrom = [&](const std::string& content) {
         const fs::path source = local_ / ("source " + content);
         writeFile(source, content);
-        return kind.add(source.c_str(), name);
+        return MobrelApi_addPhoto(source.c_str(), "full.png");
     };
-    // The number goes before the extension (a name without one: media_rules_test).
-    const std::vector<std::string> onPhone = {"Music/song.mp3", "Music/song(1).mp3", "Music/song(2).mp3"};
-    for (const std::string& path : onPhone) EXPECT_EQ(addFrom(kMusicKind, path, "song.mp3"), 0);
-    for (const std::string& path : onPhone) EXPECT_EQ(readFile(sim().sdcardPath() / path), path);
-
-    // When the name and all nine numbered names are taken nothing is overwritten.
+    // The number goes before the extension and counts past the numbers taken (a
+    // name without one: media_rules_test); the new file is a photo of its own.
     const fs::path images = sim().sdcardPath() / "Images";
     writeFile(images / "full.png", "kept");
-    for (int n = 1; n <= 9; ++n) writeFile(images / ("full(" + std::to_string(n) + ").png"), "kept " + std::to_string(n));
+    for (int n = 1; n <= 8; ++n) writeFile(images / ("full(" + std::to_string(n) + ").png"), "kept " + std::to_string(n));
+    EXPECT_EQ(addFrom("ninth"), 4);
+    EXPECT_EQ(readFile(images / "full(9).png"), "ninth");
+    ASSERT_GE(MobrelApi_FlushPhotos(), 0);
+    EXPECT_NE(findByPath(listed(kPhotoKind), kStoragePrefix + "Images/full(9).png"), nullptr);
+
+    // When the name and all nine numbered names are taken nothing is overwritten.
     const auto phoneBefore = treeContents(sim().sdcardPath());
     const std::string storeBefore = readFile(sim().storePath() / "media.jsonl");
-    EXPECT_EQ(addFrom(kPhotoKind, "eleventh", "full.png"), -1);
+    EXPECT_EQ(addFrom("tenth"), -1);
     EXPECT_TRUE(treeContents(sim().sdcardPath()) == phoneBefore) << "the files changed";
     EXPECT_EQ(readFile(sim().storePath() / "media.jsonl"), storeBefore);
-
-    // Each numbered file was registered as a song of its own.
-    ASSERT_GE(kMusicKind.flush(), 0);
-    const std::vector<MediaItem> songs = listed(kMusicKind);
-    for (const std::string& path : onPhone) EXPECT_NE(findByPath(songs, kStoragePrefix + path), nullptr) << path;
 }
 
 TEST_F(Media, RefusesUnsafeDeviceFileNames) {

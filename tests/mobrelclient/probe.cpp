@@ -1,8 +1,8 @@
 // A program the tests run as a separate process, for what happens once per
 // process (the log, the work folder) and for adb found beside the program:
 //   probe log THREADS COUNT STDERR   logs COUNT messages from each of THREADS threads
-//                                    with stderr in the file STDERR, then one located
-//                                    message and one longer than the log buffer
+//                                    with stderr in the file STDERR, then one longer
+//                                    than the log buffer (for the sanitizer build)
 //   probe log-broken-pipe            logs with stderr a pipe nobody reads; prints "alive"
 //   probe workdir                    prints the work folder that 8 threads found
 //   probe wait ARGS                  prints the result of runAdbWait(ARGS)
@@ -33,7 +33,6 @@ int logFromThreads(int threads, int count, const char* stderrFile) {
         });
     }
     for (std::thread& w : workers) w.join();
-    mobrel::logMessageAt("probe.cpp", 42, "located %s\n", "message");
     mobrel::logMessage("%s", std::string(5000, 'L').c_str());
     return 0;
 }

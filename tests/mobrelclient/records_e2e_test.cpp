@@ -95,25 +95,20 @@ TEST_F(SmallPhone, CountersMoveWhileAFlushRuns) {
     poller.join();
     ASSERT_EQ(result, 0);
 
-    // Once the flag is up the counters belong to this flush: both start from 0,
-    // the total is the phone's count, and current moves by five per page.
+    // Once the flag is up the counters belong to this flush: current starts
+    // from 0 and grows page by page, the total is 0 or the phone's count.
     std::vector<int> currents;
-    bool sawZero = false, totalWasCount = false;
+    bool totalWasCount = false;
     for (const auto& [loaded, current, total] : samples) {
         if (!loaded) continue;
-        sawZero = sawZero || (current == 0 && total == 0);
         EXPECT_TRUE(total == 0 || total == 300) << "total " << total;
-        if (currents.empty() || currents.back() != current) currents.push_back(current);
         totalWasCount = totalWasCount || total == 300;
+        if (currents.empty() || currents.back() != current) currents.push_back(current);
     }
-    EXPECT_TRUE(sawZero);
     EXPECT_TRUE(totalWasCount);
     ASSERT_GE(currents.size(), 30u) << "pages seen moving";
     EXPECT_EQ(currents.front(), 0);
-    for (size_t i = 1; i < currents.size(); ++i) {
-        EXPECT_EQ(currents[i] % 5, 0) << currents[i];
-        EXPECT_GT(currents[i], currents[i - 1]);
-    }
+    for (size_t i = 1; i < currents.size(); ++i) EXPECT_GT(currents[i], currents[i - 1]);
     EXPECT_EQ(MobrelApi_getItemCurrentLoadedCount(1), 300);
     EXPECT_EQ(MobrelApi_getItemTotalLoadedCount(1), 296);  // the records kept
 }

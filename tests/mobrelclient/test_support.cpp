@@ -8,7 +8,6 @@
 
 #include <sys/stat.h>
 
-#include "platform/paths.h"
 
 namespace fs = std::filesystem;
 
@@ -56,14 +55,6 @@ std::string makeTempDir(const std::string& tag) {
     const std::string dir = isolated().root.path().string() + "/" + tag + "-" + std::to_string(++counter);
     fs::create_directories(dir);
     return dir;
-}
-
-std::string logText() { return readFile(platform::documentsFolder() + "/LogFiles/mobrelcore.log"); }
-
-size_t occurrences(const std::string& text, const std::string& part) {
-    size_t n = 0;
-    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
-    return n;
 }
 
 StandInAdb::StandInAdb()

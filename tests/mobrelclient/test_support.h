@@ -26,10 +26,6 @@ std::string dataFile(const std::string& name);
 // A fresh folder under the process's temporary root.
 std::string makeTempDir(const std::string& tag);
 
-// The library's log as it is now, and how often part occurs in a text.
-std::string logText();
-size_t occurrences(const std::string& text, const std::string& part);
-
 // A folder holding "adb" (a link to the stand-in), first on PATH while this
 // lives; every run of it is logged as one line of runs().
 class StandInAdb {

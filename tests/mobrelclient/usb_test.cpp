@@ -172,7 +172,6 @@ TEST(UsbWatch, DeviceChangesRebuildTheList) {
     EXPECT_EQ(watch.adbFlag(-1), 0);
     EXPECT_EQ(watch.adbFlag(1 << 30), 0);
 
-    const size_t removalsBefore = occurrences(logText(), "USB Remove 1 \n");
     tree.remove("1-1");
     tree.remove("1-1:1.0");
     tree.remove("1-1:1.1");
@@ -180,9 +179,6 @@ TEST(UsbWatch, DeviceChangesRebuildTheList) {
     UsbPhoneList list = watch.phones();
     ASSERT_EQ(list.count, 1);
     EXPECT_STREQ(list.entries[0].modelName, "HTC Desire");
-    const std::string log = logText();
-    EXPECT_EQ(occurrences(log, "USB Remove 1 \n"), removalsBefore + 1);
-    EXPECT_EQ(occurrences(log, "USB Remove 1 \nUSB Remove\n"), removalsBefore + 1);
 
     // The phone switched debugging on: its ADB interface comes as a device change.
     tree.interface("1-2:1.1", "ff", "42", "01");
@@ -190,7 +186,6 @@ TEST(UsbWatch, DeviceChangesRebuildTheList) {
     list = watch.phones();
     ASSERT_EQ(list.count, 1);
     EXPECT_EQ(list.entries[0].adbFlag, 0);
-    EXPECT_EQ(occurrences(logText(), "USB Remove 1 \n"), removalsBefore + 1) << "an arrival logs nothing";
 }
 
 // Rebuilds from several threads (the watcher's and the presence check's) never
@@ -255,13 +250,10 @@ TEST(UsbWatch, WatcherStartsAndStopsAgain) {
     ASSERT_EQ(watch.startWatcher(), 0);  // the destructor stops it
 }
 
-TEST(UsbWatch, AThreadThatCannotStartIsTriedTwiceThenLogged) {
-    const std::string logged = "file:CheckAndroidDevice, line:38\nFaild(0)  CheckAndroidDevice, 38\n";
+TEST(UsbWatch, AThreadThatCannotStartIsTriedOnceMore) {
     for (const bool secondStarts : {true, false}) {
-        const size_t before = occurrences(logText(), logged);
         int calls = 0;
         EXPECT_EQ(startWithRetry([&] { return ++calls == 2 && secondStarts; }), secondStarts ? 0 : -1);
         EXPECT_EQ(calls, 2);
-        EXPECT_EQ(occurrences(logText(), logged), before + (secondStarts ? 0 : 1));
     }
 }

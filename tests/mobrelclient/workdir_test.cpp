@@ -1,5 +1,6 @@
 // The folders: the private temporary folder, the documents folder, the work
-// folder built once per process, deleteTree and makeDirsAlongPath.
+// folder built once per process, and deleteTree. (The folders made on the
+// way to the thumbnails: the media end-to-end tests.)
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -115,15 +116,6 @@ TEST(DeleteTree, RemovesTheTreeButNeverFollowsALinkNorDotNames) {
     EXPECT_TRUE(fs::exists(dotted + "/music/.nomedia"));
     EXPECT_FALSE(fs::exists(dotted + "/music/2.png"));
     deleteTree(dotted + "/missing");
-}
-
-TEST(MakeDirsAlongPath, CreatesEveryFolderButNotTheFileName) {
-    const std::string root = makeTempDir("dirs");
-    makeDirsAlongPath(root + "/photo/a/1.png");
-    EXPECT_TRUE(fs::is_directory(root + "/photo/a"));
-    EXPECT_FALSE(fs::exists(root + "/photo/a/1.png"));
-    makeDirsAlongPath(root + "/video/");
-    EXPECT_TRUE(fs::is_directory(root + "/video"));
 }
 
 TEST(WorkFolder, BuiltOncePerProcessAfterClearingTheLastOne) {

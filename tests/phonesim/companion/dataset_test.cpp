@@ -1,0 +1,112 @@
+// The sample phone every test starts with: the same bytes on every run, and the
+// variety the other tests rely on to mean something.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <set>
+
+#include "dataset/dataset.h"
+#include "png_check.h"
+#include "store/content_store.h"
+#include "test_util.h"
+
+namespace phonesim {
+namespace {
+
+namespace fs = std::filesystem;
+using mobreltest::readFile;
+
+// Relative path -> (bytes, modification time) of every file below dir. The
+// media files' times are part of the phone (MODIFTIME); the store files' are not.
+std::map<std::string, std::pair<std::string, int64_t>> snapshot(const fs::path& dir) {
+    std::map<std::string, std::pair<std::string, int64_t>> files;
+    for (const auto& [name, bytes] : mobreltest::treeContents(dir)) {
+        struct stat info {};
+        ::stat((dir / name).c_str(), &info);
+        files[name] = {bytes, name.rfind("sdcard/", 0) == 0 ? static_cast<int64_t>(info.st_mtime) : 0};
+    }
+    return files;
+}
+
+TEST(Dataset, SmallIsTheSameOnEveryRun) {
+    mobreltest::TempDir root;
+    std::string error;
+    ASSERT_TRUE(generateDataset(root.path() / "a", "small", error)) << error;
+    ASSERT_TRUE(generateDataset(root.path() / "b", "small", error)) << error;
+    const auto b = snapshot(root.path() / "b");
+    EXPECT_GT(b.size(), 55u);
+    EXPECT_TRUE(snapshot(root.path() / "a") == b);
+    // Generating again over an old phone replaces it entirely.
+    mobreltest::writeFile(root.path() / "a" / "sdcard" / "Stale" / "old.txt", "old");
+    ASSERT_TRUE(generateDataset(root.path() / "a", "small", error)) << error;
+    EXPECT_TRUE(snapshot(root.path() / "a") == b);
+}
+
+TEST(Dataset, SmallHasTheVarietyTheTestsNeed) {
+    mobreltest::TempDir root;
+    std::string error;
+    ASSERT_TRUE(generateDataset(root.path(), "small", error)) << error;
+    ContentStore store(root.path() / "store");
+    ASSERT_TRUE(store.load(error)) << error;
+
+    ASSERT_EQ(store.contacts().size(), 40u);
+    for (int f = 0; f < kContactFieldCount; ++f) {
+        bool used = false;
+        for (const Contact& c : store.contacts()) used = used || !c.fields[f].empty();
+        EXPECT_TRUE(used) << contactFieldInfo(f).jsonKey;
+    }
+    std::string allText;
+    for (const Contact& c : store.contacts()) allText += c.fields[kName] + c.fields[kNote] + c.fields[kNickname];
+    for (const char* sample : {"ü", "小", "🐭", "\n"}) EXPECT_NE(allText.find(sample), std::string::npos) << sample;
+
+    ASSERT_EQ(store.messages().size(), 300u);
+    std::map<int64_t, int> perThread;
+    std::set<int> types;
+    std::string bodies;
+    for (const Message& m : store.messages()) {
+        ++perThread[m.threadId];
+        types.insert(m.type);
+        bodies += m.body;
+    }
+    for (const char* sample : {"\n", "\xF0\x9F", "ありがとう"}) EXPECT_NE(bodies.find(sample), std::string::npos) << sample;
+    EXPECT_EQ(perThread.size(), 25u);
+    int most = 0;
+    for (const auto& entry : perThread) most = std::max(most, entry.second);
+    EXPECT_GE(most, 50);
+    EXPECT_EQ(types, (std::set<int>{1, 2, 3, 4, 5, 6}));
+
+    ASSERT_EQ(store.calls().size(), 150u);
+    std::set<int> callTypes;
+    int privateCalls = 0;
+    for (const Call& c : store.calls()) {
+        callTypes.insert(c.type);
+        privateCalls += c.number.empty();
+    }
+    EXPECT_EQ(callTypes.size(), 7u);
+    EXPECT_GT(privateCalls, 0);
+
+    std::map<MediaKind, int> perKind;
+    std::set<std::pair<uint32_t, uint32_t>> photoSizes;
+    std::set<std::string> titles;
+    int withoutExtension = 0, repeatedTitles = 0;
+    for (const MediaItem& m : store.media()) {
+        ++perKind[m.kind];
+        const fs::path file = root.path() / "sdcard" / m.path;
+        ASSERT_TRUE(fs::is_regular_file(file)) << m.path;
+        if (m.kind != MediaKind::Photo) continue;
+        withoutExtension += file.extension().empty();
+        repeatedTitles += !titles.insert(m.title).second;
+        mobreltest::PngPicture picture;
+        ASSERT_TRUE(mobreltest::readPng(readFile(file), picture, error)) << m.path << ": " << error;
+        photoSizes.insert({picture.width, picture.height});
+    }
+    EXPECT_EQ(perKind[MediaKind::Photo], 30);
+    EXPECT_EQ(perKind[MediaKind::Video], 10);
+    EXPECT_EQ(perKind[MediaKind::Music], 15);
+    EXPECT_GT(photoSizes.size(), 20u);
+    EXPECT_GT(withoutExtension, 0);
+    EXPECT_GT(repeatedTitles, 0);
+}
+
+}  // namespace
+}  // namespace phonesim
