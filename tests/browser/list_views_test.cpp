@@ -322,6 +322,7 @@ void ListViewsTest::fill() {
     qInfo("longest GUI stall while loading and listing the %s: %lld ms", QTest::currentDataTag(), meter.longestStallMs());
     QCOMPARE(visibleTexts(b.tree(itemType)), expectedRows(sim, itemType));
     QVERIFY(marksFollowRows(itemType, b.tree(itemType)));
+    saveShot(&b.frame, QString("list-%1%2").arg(largePhone ? "large-" : "", QTest::currentDataTag()));
     // The call history view alone picks no row by itself; the others pick the first, whose details show.
     QCOMPARE(b.tree(itemType)->currentItem(), itemType == 2 ? nullptr : b.tree(itemType)->topLevelItem(0));
 #ifndef __SANITIZE_ADDRESS__  // the sanitizer slows every allocation, Qt's painting too
@@ -363,8 +364,7 @@ void ListViewsTest::conversationBubbles() {
     const auto laidOut = [&] { return waitUntil([&] { return !steps->isActive(); }, longWaitMs); };
     clickRow(b.tree(1), ownRow(b.tree(1), 1), false);
     QVERIFY(laidOut());
-    if (qEnvironmentVariableIsSet("MOBREL_MESSAGES_PNG"))
-        view->grab().save(qEnvironmentVariable("MOBREL_MESSAGES_PNG"));
+    saveShot(&b.frame, "messages-conversation");
     QCOMPARE(b.child<QLabel>(1, "conversationLabel")->text(), QString("%1 (%2)").arg(accentedName, accentedMobile));
     const QList<MyShowSmsItem*> bubbles = shownBubbles(view);
     QCOMPARE(bubbles.size(), int(std::size(ownMessages)));
