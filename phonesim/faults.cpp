@@ -46,6 +46,7 @@ bool parseFaults(const std::string& json, Faults& out) {
     readInt(root, "acceptDelayMs", out.acceptDelayMs);
     readBool(root, "neverAccept", out.neverAccept);
     readString(root, "refuseCommand", out.refuseCommand);
+    readInt(root, "cutPullAt", out.cutPullAt);
     cJSON_Delete(root);
     return true;
 }
@@ -64,6 +65,7 @@ std::string faultsToJson(const Faults& f) {
     cJSON_AddNumberToObject(root, "acceptDelayMs", f.acceptDelayMs);
     cJSON_AddBoolToObject(root, "neverAccept", f.neverAccept);
     cJSON_AddStringToObject(root, "refuseCommand", f.refuseCommand.c_str());
+    cJSON_AddNumberToObject(root, "cutPullAt", f.cutPullAt);
     char* text = cJSON_Print(root);
     std::string result = text ? text : "{}";
     cJSON_free(text);

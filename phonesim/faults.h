@@ -23,6 +23,7 @@ struct Faults {
     int acceptDelayMs = 300;         // the simulated user accepts the messaging-app switch after this long
     bool neverAccept = false;        // ... or never
     std::string refuseCommand{};     // command name not carried out and answered as a failed write
+    int cutPullAt = 0;               // > 0: a pull of a larger file stalls after this many bytes
 };
 
 // Parses the JSON text of a faults file; unknown keys are ignored, a key of the

@@ -64,7 +64,7 @@ std::unique_ptr<Service> openTcp(const std::string& target, Phone& phone, Stream
 
 std::unique_ptr<Service> openService(const std::string& request, Phone& phone, StreamHost& host, uint32_t streamId,
                                      size_t maxPayload) {
-    if (request == "sync:") return std::make_unique<SyncService>(phone.paths(), maxPayload);
+    if (request == "sync:") return std::make_unique<SyncService>(phone.paths(), phone.faults(), maxPayload);
     if (startsWith(request, "shell:") || startsWith(request, "shell,")) return openShell(request, phone);
     if (startsWith(request, "tcp:")) return openTcp(request.substr(4), phone, host, streamId, maxPayload);
 

@@ -71,7 +71,8 @@ void putStatus(std::string& out, uint32_t id, const std::string& text) {
 
 }  // namespace
 
-SyncService::SyncService(const DevicePaths& paths, size_t maxPayload) : paths_(paths), maxPayload_(maxPayload) {}
+SyncService::SyncService(const DevicePaths& paths, FaultSwitch& faults, size_t maxPayload)
+    : paths_(paths), faults_(faults), maxPayload_(maxPayload) {}
 
 SyncService::~SyncService() { closeFile(state_ == State::Receiving); }
 
@@ -272,6 +273,10 @@ void SyncService::beginRecv(StreamIO& io, const std::string& path) {
         return fail(io, errnoText("read failed", EISDIR));
     }
     remaining_ = static_cast<uint64_t>(st.st_size);
+    // A link that stalls half way through a pull.
+    const uint64_t cut = static_cast<uint64_t>(faults_.current().cutPullAt);
+    cutShort_ = cut > 0 && remaining_ > cut;
+    if (cutShort_) remaining_ = cut;
     state_ = State::Sending;
 }
 
@@ -285,9 +290,9 @@ void SyncService::produce(StreamIO& io) {
         if (remaining_ <= kMaxDataChunk && remaining_ + 16 <= room) {
             error = appendFileData(out, static_cast<size_t>(remaining_));
             if (error == 0 && remaining_ == 0) {
-                putStatus(out, ID_DONE, "");
+                if (!cutShort_) putStatus(out, ID_DONE, "");
                 closeFile(false);
-                state_ = State::Requests;
+                state_ = cutShort_ ? State::Over : State::Requests;  // cut short: silent until the host closes
             }
             break;
         }

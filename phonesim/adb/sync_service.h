@@ -8,13 +8,14 @@
 #include <string>
 
 #include "device_paths.h"
+#include "faults.h"
 #include "service.h"
 
 namespace phonesim::adb {
 
 class SyncService final : public Service {
 public:
-    SyncService(const DevicePaths& paths, size_t maxPayload);
+    SyncService(const DevicePaths& paths, FaultSwitch& faults, size_t maxPayload);
     ~SyncService() override;
     SyncService(const SyncService&) = delete;
     SyncService& operator=(const SyncService&) = delete;
@@ -46,6 +47,7 @@ private:
     void closeFile(bool removePartial);
 
     const DevicePaths& paths_;
+    FaultSwitch& faults_;
     const size_t maxPayload_;
     State state_ = State::Requests;
     std::string in_;  // the host's bytes not yet taken; the first inPos_ are done
@@ -53,6 +55,7 @@ private:
     int file_ = -1;
     std::filesystem::path filePath_;
     uint64_t remaining_ = 0;  // RECV: bytes still to send
+    bool cutShort_ = false;   // RECV: after remaining_ nothing more comes, not even DONE
 };
 
 }  // namespace phonesim::adb

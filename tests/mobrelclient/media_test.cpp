@@ -3,7 +3,11 @@
 // files and against the thumbnails in the work folder.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <atomic>
+#include <chrono>
+#include <csignal>
 #include <string>
 #include <thread>
 
@@ -33,6 +37,34 @@ const MediaItem* findByPath(const std::vector<MediaItem>& items, const std::stri
         if (item.path == path) return &item;
     }
     return nullptr;
+}
+
+// Once a file in folder holds `bytes` bytes (a pull the phone stalls), kills our
+// adb child that pulls it, as if adb died half way.
+::testing::AssertionResult killStalledPull(const fs::path& folder, size_t bytes) {
+    const auto written = [&] {
+        for (const auto& [name, content] : treeContents(folder)) {
+            if (content.size() == bytes) return true;
+        }
+        return false;
+    };
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (!written() && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    for (const auto& entry : fs::directory_iterator("/proc")) {
+        const std::string stat = readFile(entry.path() / "stat");  // "pid (name) S ppid ..."
+        const size_t paren = stat.rfind(')');
+        if (paren == std::string::npos || paren + 4 > stat.size()) continue;
+        if (std::atoi(stat.c_str() + paren + 3) != ::getpid() ||
+            readFile(entry.path() / "cmdline").find(std::string("\0pull\0", 6)) == std::string::npos) {
+            continue;
+        }
+        const bool partial = written();
+        ::kill(std::stoi(entry.path().filename().string()), SIGKILL);
+        return partial ? ::testing::AssertionSuccess() : ::testing::AssertionFailure() << "adb wrote no partial file";
+    }
+    return ::testing::AssertionFailure() << "no adb pull running";
 }
 
 }  // namespace
@@ -111,6 +143,25 @@ TEST_F(Media, ThumbnailsAreFetchedOnlyWhenMissing) {
         EXPECT_TRUE(treeContents(workFolder() / "photo") == cache);
         fs::remove(phoneThumbnail);
     }
+
+    // adb dying half way through a pull leaves no picture, whole or partial, under
+    // any name; the next flush fetches it again.
+    const fs::path last = thumbnailOf(kPhotoKind, photos.back());
+    fs::remove(last);
+    const auto withoutLast = treeContents(workFolder() / "photo");
+    {
+        ScopedFaults faults(sim(), {.badCommand = {}, .cutPullAt = 100});
+        int result = 0;
+        std::thread flush([&result] { result = MobrelApi_FlushPhotos(); });
+        EXPECT_TRUE(killStalledPull(workFolder() / "photo", 100));
+        flush.join();
+        EXPECT_EQ(result, 4);
+        EXPECT_TRUE(treeContents(workFolder() / "photo") == withoutLast);
+    }
+    EXPECT_EQ(MobrelApi_FlushPhotos(), 4);
+    EXPECT_TRUE(isPngFile(last));
+    EXPECT_TRUE(readFile(last) == readFile(phoneThumbnail));
+    fs::remove(phoneThumbnail);
 
     // A phone without thumbnails: the list is whole, the cache stays empty.
     fs::remove_all(workFolder() / "video");

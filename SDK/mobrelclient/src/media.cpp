@@ -80,6 +80,19 @@ std::string externalStoragePath() {
     return lists.externalStorage;
 }
 
+// Pulls an item's picture beside its cached name and renames only what adb
+// reports whole: a cached picture is never fetched again, so a half one would
+// stay broken.
+void pullThumbnail(const std::string& serial, const std::string& remote, const std::string& cached) {
+    const std::string part = cached + ".part";
+    std::error_code ec;
+    if (runAdbWaitSucceeded(adbargs::pull(serial, remote, part))) {
+        fs::rename(part, cached, ec);
+        if (!ec) return;
+    }
+    fs::remove(part, ec);
+}
+
 // What fetching one item came to: its result as flushMedia describes it, and
 // whether the channel failed on the way (every try of an exchange spent).
 struct ItemOutcome {
@@ -105,7 +118,7 @@ ItemOutcome fetchItem(const MediaKindInfo& kind, int index, const std::string& s
         outcome = {made.bytes, made.bytes < 0};
         // Only a real 0 means the phone wrote this item's picture; a failed
         // exchange also reads 0 and would cache the previous item's.
-        if (made.bytes == 4 && made.value == 0) runAdbWait(adbargs::pull(serial, kind.thumbnailRemote, thumbnail));
+        if (made.bytes == 4 && made.value == 0) pullThumbnail(serial, kind.thumbnailRemote, thumbnail);
     }
 
     MediaLists& lists = mediaLists();

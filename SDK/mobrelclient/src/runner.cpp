@@ -8,16 +8,18 @@
 namespace mobrel {
 namespace {
 
-int runAdb(const std::string& args, const std::string* outputPath, int timeoutMs) {
+platform::RunOutcome runAdb(const std::string& args, const std::string* outputPath, int timeoutMs) {
     const std::string adb = adbPath();
-    if (adb.empty()) return -1;
+    if (adb.empty()) return {};
     const std::string line = quoteArg(adb) + " " + args;
     if (line.size() > kCommandLineLimit) {
         logMessage("adb command line of %zu characters refused: %s\n", line.size(), line.c_str());
-        return -1;
+        return {};
     }
-    const platform::RunOutcome outcome =
-        platform::runProcess(splitCommandLine(line), adbDirectory(), outputPath, timeoutMs);
+    return platform::runProcess(splitCommandLine(line), adbDirectory(), outputPath, timeoutMs);
+}
+
+int started(const platform::RunOutcome& outcome) {
     return outcome.status == platform::RunStatus::NotStarted ? -1 : 0;
 }
 
@@ -31,12 +33,17 @@ std::string adbPath() {
     return platform::findInPath("adb");
 }
 
-int runAdbWait(const std::string& args) { return runAdb(args, nullptr, -1); }
+int runAdbWait(const std::string& args) { return started(runAdb(args, nullptr, -1)); }
 
-int runAdbLimited(const std::string& args) { return runAdb(args, nullptr, kLimitedWaitMs); }
+bool runAdbWaitSucceeded(const std::string& args) {
+    const platform::RunOutcome outcome = runAdb(args, nullptr, -1);
+    return outcome.status == platform::RunStatus::Exited && outcome.exitCode == 0;
+}
+
+int runAdbLimited(const std::string& args) { return started(runAdb(args, nullptr, kLimitedWaitMs)); }
 
 int runAdbCapture(const std::string& args, const std::string& outputPath) {
-    return runAdb(args, &outputPath, kCaptureWaitMs);
+    return started(runAdb(args, &outputPath, kCaptureWaitMs));
 }
 
 }  // namespace mobrel
