@@ -258,17 +258,21 @@ void DeviceManager_BaseWidget::PrintCurrentData_slots(QPrinter* printer) {
     document.print(printer);
 }
 
+void DeviceManager_BaseWidget::setMarkEditing(bool on) {
+    // A job reads the marks until it has ended, also after "Stop".
+    for (MyPushButton* button : {flushButton, exportButton, printButton}) button->setButtonEnabled(on);
+    searchLineEdit->setEnabled(on);
+    selectAllCheckBox->setEnabled(on);
+    listTreeWidget->setEnabled(on);
+}
+
 void DeviceManager_BaseWidget::beginBusyState() {
     loadTimer->stop();
-    exportButton->setButtonEnabled(false);
-    printButton->setButtonEnabled(false);
-    searchLineEdit->setEnabled(false);
+    setMarkEditing(false);
 }
 
 void DeviceManager_BaseWidget::endBusyState() {
-    exportButton->setButtonEnabled(true);
-    printButton->setButtonEnabled(true);
-    searchLineEdit->setEnabled(true);
+    setMarkEditing(true);
     if (waitBox) {
         waitBox->hide();  // ends its modal run
         waitBox = nullptr;
@@ -283,8 +287,11 @@ bool DeviceManager_BaseWidget::runWaitBox(const QString& title) {
     box.centerOver(window());
     waitBox = &box;
     box.exec();
+    // The job's end clears waitBox; a box closed by Escape or the window
+    // manager while the job runs is a "Stop" too, never a job left unstoppable.
+    const bool closedEarly = waitBox != nullptr;
     waitBox = nullptr;
-    return box.isAccepted();
+    return box.isAccepted() || closedEarly;
 }
 
 void DeviceManager_BaseWidget::deleteButton_slots() {

@@ -116,9 +116,11 @@ private:
     static void* recordPointer(const QTreeWidgetItem* row);
     // A check box toggled with the keyboard reaches the mark like a click.
     bool eventFilter(QObject* watched, QEvent* event) override;
-    // Export, print and search off while a job reads the marks; the fill waits
-    // meanwhile, so that nothing changes them under the job.
+    // Export, print, search, refresh, select-all and the rows off while a job
+    // reads the marks; the fill waits meanwhile, so that nothing changes them
+    // under the job.
     void beginBusyState();
+    void setMarkEditing(bool on);
     // Runs the busy box until the job ends (false) or the user presses "Stop" (true).
     bool runWaitBox(const QString& title);
 

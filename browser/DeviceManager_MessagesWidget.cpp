@@ -180,7 +180,7 @@ void DeviceManager_MessagesWidget::sd_listTreeWidgetClicked_slots(QTreeWidgetIte
     clearConversation();
     const QString person = utf8Text(t->person);
     const QString address = utf8Text(t->address);
-    conversationLabel->setText(t->person && t->address ? person + " (" + address + ")" : person + address);
+    conversationLabel->setText(!person.isEmpty() && !address.isEmpty() ? person + " (" + address + ")" : person + address);
     currentMessage = t->firstMessage;
     bubbleIndex = 0;
     bubbleTop = 0;
