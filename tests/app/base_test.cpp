@@ -10,7 +10,6 @@
 
 #include <ctime>
 #include <limits>
-#include <thread>
 #include <utility>
 #include <vector>
 
@@ -47,7 +46,6 @@ class BaseTest : public QObject {
 private slots:
     void formatters_data();
     void formatters();
-    void formattersFromManyThreads();
     void defaultOutputFolder_data();
     void defaultOutputFolder();
     void storedFolders_data();
@@ -96,25 +94,6 @@ void BaseTest::formatters() {
                            : kind == "play"     ? formatPlayTime(quint64(value))
                                                 : formatTimestamp(value);
     QCOMPARE(result, text);
-}
-
-void BaseTest::formattersFromManyThreads() {
-    const auto line = [](qint64 i) {
-        return formatSize(i * 7919) + formatDuration(quint64(i)) + formatPlayTime(quint64(i)) +
-               formatTimestamp(i * 86399);
-    };
-    constexpr int kCount = 20000;
-    QStringList expected;
-    for (int i = 0; i < kCount; ++i) expected << line(i);
-    std::vector<int> mismatches(4, 0);
-    std::vector<std::thread> threads;
-    for (int t = 0; t < 4; ++t) {
-        threads.emplace_back([&, t] {
-            for (int i = 0; i < kCount; ++i) mismatches[t] += line(i) != expected[i];
-        });
-    }
-    for (std::thread& thread : threads) thread.join();
-    QCOMPARE(mismatches, std::vector<int>(4, 0));
 }
 
 void BaseTest::defaultOutputFolder_data() {

@@ -10,7 +10,7 @@
 #include "DeviceConnectedWidget.h"
 #include "ReadyScanThread.h"
 #include "gui_stall_meter.h"
-#include "library_e2e.h"
+#include "screen_kit.h"
 #include "mobrelclient.h"
 
 using mobreltest::PhoneSim;
@@ -28,15 +28,6 @@ bool startPhone(PhoneSim& sim, const mobreltest::SimOptions& options) {
     if (!alone) qWarning("%s", alone.message());
     if (alone) MobrelApi_Init();
     return bool(alone);
-}
-
-template <typename W>
-void build(W& widget) {
-    widget.resize(1022, 530);
-    widget.layoutChildren();
-    widget.loadImages();
-    widget.setLanguageTexts();
-    widget.show();
 }
 
 bool shown(const QWidget& screen, const char* name) { return screen.findChild<QWidget*>(name)->isVisible(); }
@@ -61,7 +52,7 @@ void ConnectFlowTest::present() {
     PhoneSim sim;
     QVERIFY(startPhone(sim, {.dataset = "small"}));
     DeviceConnectedWidget screen(nullptr);
-    build(screen);
+    mobreltest::showScreen(screen);
     QSignalSpy ready(&screen, &DeviceConnectedWidget::deviceReady);
     QVERIFY(waitUntil([&] { return ready.count() > 0; }, longWaitMs));
     QVERIFY(screen.isConnected());
@@ -83,7 +74,7 @@ void ConnectFlowTest::absent() {
     QVERIFY(sim.stopPhone());
     QVERIFY(sim.waitForState(""));
     DeviceConnectedWidget screen(nullptr);
-    build(screen);
+    mobreltest::showScreen(screen);
     QSignalSpy detections(screen.findChild<CheckDeviceDetectedThread*>(), &QThread::started);
     waitUntil([] { return false; }, 3000);  // six ticks
     QCOMPARE(detections.count(), 0);
@@ -95,7 +86,7 @@ void ConnectFlowTest::unauthorized() {
     PhoneSim sim;
     QVERIFY(startPhone(sim, mobreltest::listedAs("unauthorized")));
     DeviceConnectedWidget screen(nullptr);
-    build(screen);
+    mobreltest::showScreen(screen);
     auto* detect = screen.findChild<CheckDeviceDetectedThread*>();
     QSignalSpy bringUps(screen.findChild<ReadyScanThread*>(), &QThread::started);
     // After each refused detection (the screen's own slot runs first): the
@@ -119,7 +110,7 @@ void ConnectFlowTest::handshakeRefused() {
     PhoneSim sim;
     QVERIFY(startPhone(sim, {.faults = faults}));
     DeviceConnectedWidget screen(nullptr);
-    build(screen);
+    mobreltest::showScreen(screen);
     auto* detect = screen.findChild<CheckDeviceDetectedThread*>();
     auto* bringUp = screen.findChild<ReadyScanThread*>();
     QSignalSpy ready(&screen, &DeviceConnectedWidget::deviceReady);

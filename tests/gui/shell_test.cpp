@@ -48,7 +48,6 @@ private slots:
     void initTestCase();
     void placementAndScale_data();
     void placementAndScale();
-    void centring();
     void navigation();
     void navigationEnabled();
     void backupWithoutPhone();
@@ -102,15 +101,6 @@ void ShellTest::placementAndScale() {
     QTEST(startPosition(desktop, size), "position");
 }
 
-void ShellTest::centring() {
-    window->move(100, 50);
-    QWidget box;
-    box.resize(630, 250);
-    QCOMPARE(window->centerOnMainWindow(&box), QPoint(100 + 197, 50 + 195));
-    // Halves of odd negative differences truncate toward zero.
-    QCOMPARE(centeredTopLeft(QRect(0, 0, 100, 100), QSize(301, 303)), QPoint(-100, -101));
-}
-
 QWidget* ShellTest::visiblePage() const {
     QWidget* shown = nullptr;
     for (QWidget* page : {static_cast<QWidget*>(window->deviceWidget()),
@@ -143,10 +133,7 @@ void ShellTest::navigation() {
 void ShellTest::navigationEnabled() {
     MobrelToolsBarWidget* bar = window->toolsBar();
     window->setNavigationEnabled(false);
-    for (int i = 0; i < 4; ++i) {
-        QVERIFY(!bar->toolButton(i)->isButtonEnabled());
-        QVERIFY(bar->toolButton(i)->captionLabel()->styleSheet().contains("#888888"));
-    }
+    for (int i = 0; i < 4; ++i) QVERIFY(!bar->toolButton(i)->isButtonEnabled());
     click(bar->toolButton(1));
     QCOMPARE(visiblePage(), window->deviceWidget());
 
@@ -154,7 +141,6 @@ void ShellTest::navigationEnabled() {
     bar->setToolButtonEnabled(false, 2);
     bar->setToolButtonEnabled(false, 7);  // no such button: nothing happens
     for (int i = 0; i < 4; ++i) QCOMPARE(bar->toolButton(i)->isButtonEnabled(), i != 2);
-    QVERIFY(bar->toolButton(0)->captionLabel()->styleSheet().contains("#333333"));
     click(bar->toolButton(2));
     QCOMPARE(visiblePage(), window->deviceWidget());
     bar->setToolButtonEnabled(true, 2);

@@ -35,10 +35,8 @@ TEST(VersionAtLeast44, ReadsMajorAndMinorWithoutOverflow) {
         int expected;
     };
     const Case cases[] = {
-        {"4.3", 0},         {"4.3\n", 0},  {"4.4", 1},     {"4.4.2\n", 1}, {"4.4.4", 1},
-        {"10", 1},          {"10\n", 1},   {"5.0", 1},     {"2.3.7", 0},   {"4.3.9.9", 0},
-        {"garbage", 0},     {"", 0},       {".9", 0},      {"4 .4", 1},    {"v4.4-r1", 1},
-        {"4.3\r\n", 0},     {"11.0", 1},   {"0.44", 1},
+        {"4.3\r\n", 0}, {"4.4.2\n", 1}, {"10", 1}, {"2.3.7", 0}, {"4.3.9.9", 0}, {"garbage", 0},
+        {"", 0},        {".9", 0},      {"4 .4", 1}, {"v4.4-r1", 1}, {"0.44", 1},
     };
     for (const Case& c : cases) EXPECT_EQ(versionAtLeast44(c.text), c.expected) << '"' << c.text << '"';
     // Huge numbers do not overflow.

@@ -36,7 +36,6 @@ Record* built(ItemType kind, const std::string& reply) {
 
 // What the end-to-end tests do not reach (song(1).mp3 they do).
 TEST(MediaNames, NumberedNames) {
-    EXPECT_EQ(numberedName("clip", 1), "clip(1)");
     EXPECT_EQ(numberedName("archive.tar.gz", 3), "archive.tar(3).gz");
     EXPECT_EQ(numberedName("clip.averyveryverylongextension", 1), "clip(1).averyveryverylongextension");
     EXPECT_EQ(numberedName(".nomedia", 9), ".nomedia(9)");  // a leading dot is part of the name

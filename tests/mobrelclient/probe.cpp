@@ -1,16 +1,11 @@
 // A program the tests run as a separate process, for what happens once per
 // process (the log, the work folder) and for adb found beside the program:
-//   probe log THREADS COUNT STDERR   logs COUNT messages from each of THREADS threads
-//                                    with stderr in the file STDERR, then one longer
-//                                    than the log buffer (for the sanitizer build)
 //   probe log-broken-pipe            logs with stderr a pipe nobody reads; prints "alive"
 //   probe workdir                    prints the work folder that 8 threads found
 //   probe wait ARGS                  prints the result of runAdbWait(ARGS)
-#include <fcntl.h>
 #include <unistd.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <thread>
 #include <vector>
@@ -20,22 +15,6 @@
 #include "workdir.h"
 
 namespace {
-
-int logFromThreads(int threads, int count, const char* stderrFile) {
-    const int fd = open(stderrFile, O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    if (fd < 0 || dup2(fd, 2) < 0) return 3;
-    close(fd);
-    const std::string padding(300, '.');
-    std::vector<std::thread> workers;
-    for (int t = 0; t < threads; ++t) {
-        workers.emplace_back([t, count, &padding] {
-            for (int i = 0; i < count; ++i) mobrel::logMessage("thread %d message %d %s\n", t, i, padding.c_str());
-        });
-    }
-    for (std::thread& w : workers) w.join();
-    mobrel::logMessage("%s", std::string(5000, 'L').c_str());
-    return 0;
-}
 
 int logToBrokenPipe() {
     int fds[2];
@@ -65,13 +44,12 @@ int printWorkDirectory() {
 
 int main(int argc, char** argv) {
     const std::string mode = argc > 1 ? argv[1] : "";
-    if (mode == "log" && argc > 4) return logFromThreads(std::atoi(argv[2]), std::atoi(argv[3]), argv[4]);
     if (mode == "log-broken-pipe") return logToBrokenPipe();
     if (mode == "workdir") return printWorkDirectory();
     if (mode == "wait" && argc > 2) {
         std::printf("%d\n", mobrel::runAdbWait(argv[2]));
         return 0;
     }
-    std::fprintf(stderr, "usage: probe log|log-broken-pipe|workdir|wait ...\n");
+    std::fprintf(stderr, "usage: probe log-broken-pipe|workdir|wait ...\n");
     return 2;
 }

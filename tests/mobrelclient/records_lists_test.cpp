@@ -1,5 +1,6 @@
-// The page parser and the record lists on hand-made pages. (Real pages, every
-// field against the phone's store, are the end-to-end tests' part.)
+// The page parser and the message list on hand-made pages. (Real pages, every
+// field against the phone's store, and the call log's grouping are the
+// end-to-end tests' part.)
 #include <gtest/gtest.h>
 
 #include <optional>
@@ -49,11 +50,7 @@ void feed(const std::vector<std::string>& pages, const KeyList& keys, RecordSink
 // sees whatever clear() misses).
 struct Lists {
     MessageList messages;
-    CallLogList calls;
-    ~Lists() {
-        messages.clear();
-        calls.clear();
-    }
+    ~Lists() { messages.clear(); }
 };
 
 // A list as one line per conversation or group: "key: id/type id/type ...".
@@ -62,17 +59,6 @@ std::vector<std::string> described(const MessageList& messages) {
     for (const MobrelSmsThread* t = messages.first(); t; t = t->next) {
         std::string line = std::string(t->threadId) + ":";
         for (const MobrelSms* m = t->firstMessage; m; m = m->next) line += std::string(" ") + m->id + "/" + m->type;
-        lines.push_back(line);
-    }
-    return lines;
-}
-
-// (Packed records: the fields are named directly, so that the compiler reads them unaligned.)
-std::vector<std::string> described(const CallLogList& calls) {
-    std::vector<std::string> lines;
-    for (const MobrelCallGroup* g = calls.first(); g; g = g->next) {
-        std::string line = std::string(g->number) + ":";
-        for (const MobrelCallLog* e = g->firstEntry; e; e = e->next) line += std::string(" ") + e->id + "/" + e->type;
         lines.push_back(line);
     }
     return lines;
@@ -131,21 +117,6 @@ TEST(RecordLists, MessageRules) {
     EXPECT_EQ(described(lists.messages), (std::vector<std::string> {"7: 1/1 3/4 9/4", "8: 2/2 10/x", "9: 6/4"}));
     EXPECT_STREQ(lists.messages.first()->address, "555");
     EXPECT_EQ(lists.messages.first()->next->address, nullptr);
-}
-
-// (The contacts' order is the end-to-end tests' part.)
-TEST(RecordLists, CallRules) {
-    Lists lists;
-    CallLogBuilder builder(lists.calls);
-    feed({page({{{"ID", "1"}, {"NUMBER", "+1 555"}, {"TYPE", "2"}},
-                {{"ID", "2"}, {"NAME", "no number"}, {"TYPE", "1"}},
-                {{"ID", "3"}, {"NUMBER", "0170"}, {"TYPE", "6"}},
-                {{"ID", "4"}, {"NUMBER", "+1 555"}, {"TYPE", "3"}},
-                {{"ID", "5"}, {"NUMBER", "+1555"}, {"TYPE", "1"}}})},
-         kCallLogKeys, builder);
-    // Numbers are compared byte for byte; types above 4 read as 4.
-    EXPECT_EQ(described(lists.calls), (std::vector<std::string> {"+1 555: 1/2 4/3", "0170: 3/4", "+1555: 5/1"}));
-    EXPECT_EQ(lists.calls.count(), 4);
 }
 
 // A list's memory: texts of every size stay whole and apart across blocks, and

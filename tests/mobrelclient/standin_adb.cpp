@@ -6,8 +6,6 @@
 //   fds                 lists the descriptors above 2 it was given, one "N -> target" line each
 //   where FILE          writes "exe=<its executable>\ncwd=<working folder>\n" into FILE
 //   hang FILE           writes "<pid>\n" into FILE, starts a grandchild, and both sleep for 10 minutes
-//   sleep MS FILE       sleeps MS milliseconds, then creates FILE
-//   exit CODE           exits with CODE
 // Anything else (the channel's forward commands, for example) exits 0.
 #include <dirent.h>
 #include <fcntl.h>
@@ -95,11 +93,6 @@ int main(int argc, char** argv) {
             _exit(0);
         }
         sleep(600);
-    } else if (mode == "sleep" && argc > 3) {
-        usleep(static_cast<useconds_t>(std::atoi(argv[2])) * 1000);
-        writeFile(argv[3], "done\n");
-    } else if (mode == "exit" && argc > 2) {
-        return std::atoi(argv[2]);
     }
     return 0;
 }

@@ -114,25 +114,6 @@ TEST(ClassifyInstanceId, TenPhonesAtMost) {
     for (int i = 0; i < 9; ++i) EXPECT_EQ(list.entries[i].adbFlag, -1);
 }
 
-TEST(ClassifyInstanceId, ShortOrMalformedIdsAreIgnored) {
-    const std::vector<std::string> ids = {
-        "",
-        "USB",
-        "USB\\VID_0BB4&PID_0C8",       // 20 characters: the product id is cut
-        "USB\\VID_0BB4&PID_0C87",      // 21
-        "USB\\VID_0BB4&PID_0C87\\ab",  // 24
-        "HID\\VID_0BB4&PID_0C87\\1-1",
-        "USB/VID_0BB4&PID_0C87\\1-1x",  // the separator at 3 is not looked at: a phone
-        "USB\\VID-0BB4&PID_0C87\\1-1",
-        "USB\\VID_0BB4&PIDX0C87\\1-1",
-        "USB\\VID_0BG4&PID_0C87\\1-1",
-        "USB\\VID_0BB4&PID_0C8Z\\1-1",
-        "USB\\VID_ 0BB&PID_0C87\\1-1",
-        std::string("USB\\VID_0B\0" "4&PID_0C87\\1-1", 25),  // a NUL among the digits
-    };
-    EXPECT_EQ(described(classified(ids)), Lines {"HTC Desire 0BB4:0C87 -1"});
-}
-
 TEST(UsbInstanceIds, WalksDevicesAndTheirInterfacesAndClassifiesThem) {
     FakeUsbTree tree;
     twoPhonesAndAHub(tree);
@@ -248,12 +229,4 @@ TEST(UsbWatch, WatcherStartsAndStopsAgain) {
     // The list keeps working without the watcher.
     EXPECT_EQ(watch.rescan(), 2);
     ASSERT_EQ(watch.startWatcher(), 0);  // the destructor stops it
-}
-
-TEST(UsbWatch, AThreadThatCannotStartIsTriedOnceMore) {
-    for (const bool secondStarts : {true, false}) {
-        int calls = 0;
-        EXPECT_EQ(startWithRetry([&] { return ++calls == 2 && secondStarts; }), secondStarts ? 0 : -1);
-        EXPECT_EQ(calls, 2);
-    }
 }

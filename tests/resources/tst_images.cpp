@@ -1,35 +1,11 @@
 #include "ArtManifest.h"
 
-#include <QDirIterator>
 #include <QGuiApplication>
 #include <QImage>
 #include <QMovie>
 #include <QTest>
 
 namespace {
-
-// The names the screens load; a missing one shows as an empty widget.
-const QStringList screenImages = {
-    "main.png", "program.png", "minclose.png", "tools.png", "dlgbg.png", "dlgtishi.png",
-    "dlgbtn.png", "small_loadimg.gif", "small_loadimg2.gif",
-    "check/checked1.png", "check/checked2.png", "check/checked3.png", "check/checked4.png",
-    "check/uncheck1.png", "check/uncheck2.png", "check/uncheck3.png", "check/uncheck4.png",
-    "icon/contacts.png", "icon/sms.png", "icon/calllog.png", "icon/photos.png",
-    "icon/videos.png", "icon/musics.png", "android.png", "user.png", "sms-left.png",
-    "sms-right.png", "image.png", "video.png", "music.png", "imagepreviewbg.png", "flush.png",
-    "userdo.png", "searchbg.png", "frame1.png", "pc.png", "phone2.png", "phone3.png",
-    "openusb1.png", "openusb2.png", "set1.png", "set2.png", "backupbtn2.png", "arrowDown.png",
-    "arrowtest.png",
-};
-
-// Cells that screens cut at fixed places.
-struct FixedCells { const char *image; QSize cell; QList<int> xs; QList<int> ys; };
-const QList<FixedCells> fixedCells = {
-    {"minclose.png", {26, 26}, {5, 30, 55}, {0, 28}},
-    {"tools.png", {70, 70}, {55, 180, 300, 428}, {5, 74, 145}},
-    {"dlgbtn.png", {120, 32}, {0, 139}, {0, 34}},
-    {"dlgtishi.png", {72, 72}, {4, 77}, {4}},
-};
 
 bool drawsSomething(const QImage &img)
 {
@@ -66,18 +42,6 @@ private slots:
     {
         manifest = ArtManifest::load(QStringLiteral(MOBREL_ART_MANIFEST));
         QVERIFY2(manifest.error.isEmpty(), qPrintable(manifest.error));
-    }
-
-    void resourceHoldsExactlyTheScreensImages()
-    {
-        QStringList inResource;
-        QDirIterator it(":/images", QDir::Files, QDirIterator::Subdirectories);
-        while (it.hasNext())
-            inResource.append(it.next().mid(QStringLiteral(":/images/").size()));
-        QStringList expected = screenImages;
-        inResource.sort();
-        expected.sort();
-        QCOMPARE(inResource, expected);
     }
 
     void imageMatchesManifest_data()
@@ -130,22 +94,6 @@ private slots:
         QVERIFY(groups.size() >= 4);
     }
 
-    void fixedCellsAreManifestCells()
-    {
-        for (const FixedCells &fixed : fixedCells) {
-            const ArtImage *art = find(fixed.image);
-            QVERIFY(art);
-            for (int x : fixed.xs) {
-                for (int y : fixed.ys) {
-                    const QRect rect(QPoint(x, y), fixed.cell);
-                    const bool listed = std::any_of(art->cells.begin(), art->cells.end(),
-                                                    [&](const ArtCell &c) { return c.rect == rect; });
-                    QVERIFY2(listed, qPrintable(QStringLiteral("%1 has no cell at %2,%3")
-                                                    .arg(fixed.image).arg(x).arg(y)));
-                }
-            }
-        }
-    }
 };
 
 QTEST_MAIN(tst_images)

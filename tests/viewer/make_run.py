@@ -1,8 +1,6 @@
-#!/usr/bin/env python3
 """Builds a sample backup run folder from the viewer template, with data files
 written the way the backup engine writes them: a fixed "var X=" prefix, cJSON's
 tab-indented print of a document whose values are all strings, then one ";"."""
-import argparse
 import json
 import shutil
 import struct
@@ -167,15 +165,3 @@ def make_run(template, run, categories):
     info["BackupInfo"] = {SUMMARY_KEYS[name]: str(counts[name]) for name in ALL if name in counts}
     write_data(run, "Backupinfo", "var Content=", info)
 
-
-def main():
-    parser = argparse.ArgumentParser(description=__doc__)
-    parser.add_argument("template")
-    parser.add_argument("run")
-    parser.add_argument("--only", nargs="*", choices=ALL, help="categories of the run (default: all)")
-    args = parser.parse_args()
-    make_run(args.template, args.run, args.only if args.only is not None else ALL)
-
-
-if __name__ == "__main__":
-    main()
