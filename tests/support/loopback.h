@@ -10,7 +10,6 @@ namespace mobreltest {
 // The host end of adb's forward to the companion; fixed, so such tests run one at a time.
 constexpr int kServicePort = 25803;
 
-int connectLoopback(int port);  // a connected socket, or -1
 // A socket bound to the port (SO_REUSEADDR), retried while someone else holds
 // it, for up to waitMs; -1 when it never came free.
 int bindLoopback(int port, int waitMs = 0);

@@ -89,6 +89,14 @@ bool endChild(pid_t pid, int graceMs) {
     return false;
 }
 
+// True while the process exists and is not a zombie.
+bool processAlive(pid_t pid) {
+    if (pid <= 0) return false;
+    const std::string text = readFile("/proc/" + std::to_string(pid) + "/stat");
+    size_t paren = text.rfind(')');
+    return paren != std::string::npos && paren + 2 < text.size() && text[paren + 2] != 'Z';
+}
+
 void clearLockFile(int fd) {
     if (::ftruncate(fd, 0) != 0) std::fprintf(stderr, "phonesim kit: cannot clear the lock file\n");
 }
@@ -134,19 +142,11 @@ CommandResult runCommand(const std::vector<std::string>& argv, int timeoutMs) {
     return result;
 }
 
-
 int takeMachineLock() {
     const int fd = ::open("/tmp/mobrel-phonesim.lock", O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0666);
     if (fd >= 0 && ::flock(fd, LOCK_EX) == 0) return fd;
     if (fd >= 0) ::close(fd);
     return -1;
-}
-
-bool processAlive(pid_t pid) {
-    if (pid <= 0) return false;
-    const std::string text = readFile("/proc/" + std::to_string(pid) + "/stat");
-    size_t paren = text.rfind(')');
-    return paren != std::string::npos && paren + 2 < text.size() && text[paren + 2] != 'Z';
 }
 
 SimOptions listedAs(const std::string& state) {
@@ -266,10 +266,7 @@ bool PhoneSim::startPhone() {
                                   "--state", statePath().string(),
                                   "--port", std::to_string(port_), "--adb-port", std::to_string(serverPort_),
                                   "--profile", options_.profile};
-    if (!options_.dataset.empty()) {
-        argv.insert(argv.end(), {"--dataset", options_.dataset});
-    }
-    for (const auto& [key, value] : options_.props) argv.insert(argv.end(), {"--prop", key + "=" + value});
+    if (!options_.dataset.empty()) argv.insert(argv.end(), {"--dataset", options_.dataset});
     // The switches go in on the command line: phonesim writes them before it listens.
     std::string faultsJson = phonesim::faultsToJson(options_.faults);
     bool anyFault = faultsJson != phonesim::faultsToJson(phonesim::Faults{});

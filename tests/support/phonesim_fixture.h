@@ -15,7 +15,6 @@
 #include <filesystem>
 #include <memory>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "faults.h"
@@ -33,9 +32,6 @@ struct CommandResult {
 // /dev/null, and collects its output; killed after timeoutMs.
 CommandResult runCommand(const std::vector<std::string>& argv, int timeoutMs = 120000);
 
-// True while the process exists and is not a zombie.
-bool processAlive(pid_t pid);
-
 // Waits for and takes the machine-wide lock of every run that uses the fixed
 // forwarded port 25803 (phonesim runs, the channel's own tests, the demo):
 // the descriptor to keep open while the port is in use, or -1.
@@ -46,7 +42,6 @@ struct SimOptions {
     std::string dataset{};           // "", "small" or "large"
     std::string profile = "modern";  // "modern" or "legacy"
     phonesim::Faults faults{};       // in force before the first adb server connects
-    std::vector<std::pair<std::string, std::string>> props{};  // getprop overrides
 };
 
 // Options for a phone that adb lists as state: "unauthorized" or "offline".
@@ -88,7 +83,6 @@ public:
     std::string serial() const { return "emulator-" + std::to_string(port_ - 1); }
     int port() const { return port_; }
     int serverPort() const { return serverPort_; }
-    pid_t phonePid() const { return phonePid_; }
     // The adb server processes listening on the private port now.
     std::vector<pid_t> serverPids() const;
     const std::string& error() const { return error_; }
