@@ -23,7 +23,6 @@
 
 namespace {
 
-constexpr int fillIntervalMs = 100;
 constexpr int stripHeight = 48;
 constexpr int buttonHeight = 28;
 
@@ -68,7 +67,7 @@ DeviceManager_BaseWidget::DeviceManager_BaseWidget(int itemType, DeviceManagerWi
     selectAllCheckBox->setCheckState(Qt::Checked);
     searchLineEdit->setFrame(false);
 
-    loadTimer->setInterval(fillIntervalMs);
+    loadTimer->setInterval(kFillIntervalMs);
     connect(listTreeWidget, &QTreeWidget::itemClicked, this, &DeviceManager_BaseWidget::sd_listTreeWidgetClicked_slots);
     connect(searchLineEdit, &QLineEdit::textEdited, this, &DeviceManager_BaseWidget::searchLinedit_slots);
     connect(exportButton, &MyPushButton::clicked, this, &DeviceManager_BaseWidget::exportButton_slots);
@@ -96,6 +95,8 @@ void DeviceManager_BaseWidget::layoutChildren() {
     searchLineEdit->setGeometry(width() - scaled(212), y, scaled(200), h);
     listTreeWidget->setGeometry(0, strip, width(), qMax(0, height() - strip));
 }
+
+void DeviceManager_BaseWidget::setFillInterval(int ms) { loadTimer->setInterval(ms); }
 
 int DeviceManager_BaseWidget::columnSpace() const {
     return qMax(0, listTreeWidget->width() - listTreeWidget->style()->pixelMetric(QStyle::PM_ScrollBarExtent) -
@@ -150,7 +151,7 @@ void DeviceManager_BaseWidget::loadData() {
     if (loadStarted) return;
     loadStarted = true;
     checkedCount = shownCount = 0;
-    if (fetchList()) loadTimer->start(fillIntervalMs);
+    if (fetchList()) loadTimer->start();
 }
 
 void DeviceManager_BaseWidget::clearData() {
@@ -277,7 +278,7 @@ void DeviceManager_BaseWidget::endBusyState() {
         waitBox->hide();  // ends its modal run
         waitBox = nullptr;
     }
-    if (loadStarted) loadTimer->start(fillIntervalMs);  // a complete fill stops at its next tick
+    if (loadStarted) loadTimer->start();  // a complete fill stops at its next tick
 }
 
 bool DeviceManager_BaseWidget::runWaitBox(const QString& title) {

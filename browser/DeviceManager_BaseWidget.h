@@ -34,7 +34,12 @@ public:
     static constexpr int checkStateColumn = 6;  // "2" or "0": the check state the view last saw
     static constexpr int recordColumn = 7;      // the record's address; the pointer as item data
 
+    // The fill's pace: a small batch of rows per tick.
+    static constexpr int kFillIntervalMs = 100;
+
     DeviceManager_BaseWidget(int itemType, DeviceManagerWidget* frame, QWidget* parent);
+    // For tests only: a shorter pace, so that long lists fill quickly.
+    void setFillInterval(int ms);
 
     // The tool strip on top, the list below it.
     void layoutChildren() override;
