@@ -126,6 +126,10 @@ void MobrelMainWidget::createChildren() {
     devicePage->dataBrowser()->setExportEntry(
         [this](int itemType, ExportingView* view) { return backupPage->startExport(itemType, view); },
         [this] { backupPage->stopWorker(); });
+    // The media views add files through the restore screen's worker.
+    devicePage->dataBrowser()->setImportEntry(
+        [this](const QStringList& files, int itemType) { return restorePage->startImport(files, itemType); },
+        [this] { restorePage->stopWorker(); });
     // While the browser loads or deletes, no backup or restore may start.
     connect(devicePage->dataBrowser(), &DeviceManagerWidget::toolButtonsEnabled, this, [this](bool on) {
         toolBar->setToolButtonEnabled(on, 1);

@@ -45,6 +45,8 @@ MobrelRestoreWidget::MobrelRestoreWidget(QWidget* parent)
     reloadBackupList();
 }
 
+void MobrelRestoreWidget::stopWorker() { restoreWorker.stopRequested = true; }
+
 MobrelRestoreWidget::~MobrelRestoreWidget() {
     restoreWorker.stopRequested = true;
     restoreWorker.skipRequested = true;
@@ -174,6 +176,7 @@ bool MobrelRestoreWidget::startImport(const QStringList& files, int itemType) {
 }
 
 void MobrelRestoreWidget::startWorker() {
+    restoreWorker.stopRequested = false;  // a stop ends one run, not every later one
     restoreWorker.start();
     progressTimer.start();
     emit navigationEnabled(false);

@@ -46,6 +46,8 @@ public:
     // emitted when they are in. False (nothing started) for an empty list,
     // another itemType, or while a restore or import runs.
     bool startImport(const QStringList& files, int itemType);
+    // Asks the running restore or add to end after its current element.
+    void stopWorker();
 
     // Tests shorten the worker's pacing here.
     RestoreDataThread* worker() { return &restoreWorker; }

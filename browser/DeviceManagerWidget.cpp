@@ -46,8 +46,8 @@ DeviceManagerWidget::DeviceManagerWidget(QWidget* parent)
       m_deviceInfoView(new DeviceManager_DeviceInfoWidget(contentArea)),
       listViews{new DeviceManager_ContactWidget(this, contentArea), new DeviceManager_MessagesWidget(this, contentArea),
                 new DeviceManager_CallLogWidget(this, contentArea)},
-      mediaViews{new DeviceManager_PhotoWidget(contentArea), new DeviceManager_VideoWidget(contentArea),
-                 new DeviceManager_MusicWidget(contentArea)},
+      mediaViews{new DeviceManager_PhotoWidget(this, contentArea), new DeviceManager_VideoWidget(this, contentArea),
+                 new DeviceManager_MusicWidget(this, contentArea)},
       flushThread(new FlushDataThread(this)),
       deleteThread(new DeleteDataThread(this)),
       countTimer(new QTimer(this)) {
@@ -96,7 +96,7 @@ DeviceManager_BaseWidget* DeviceManagerWidget::listView(int itemType) const {
     return itemType >= 0 && itemType < 3 ? listViews[itemType] : nullptr;
 }
 
-DeviceManager_MediaPanelWidget* DeviceManagerWidget::mediaView(int itemType) const {
+DeviceManager_FileBaseWidget* DeviceManagerWidget::mediaView(int itemType) const {
     return isMediaType(itemType) ? mediaViews[itemType - 3] : nullptr;
 }
 
@@ -188,7 +188,7 @@ void DeviceManagerWidget::startFlushData(int itemType) {
     showItemView(itemType, true);
     flushThread->setItemType(itemType);
     flushThread->start();
-    if (DeviceManager_MediaPanelWidget* view = mediaView(itemType)) view->beginLoading();
+    if (DeviceManager_FileBaseWidget* view = mediaView(itemType)) view->beginLoading();
     if (itemType >= 0 && itemType < categoryCount) categoryEntries[itemType]->setStatus(2);
     emit toolButtonsEnabled(false);
     startCountTimer();
@@ -223,7 +223,7 @@ void DeviceManagerWidget::startCountTimer() { countTimer->start(500); }
 void DeviceManagerWidget::m_tTimer1_slots() {
     if (!flushThread->isRunning()) return;
     updateItemCounts(true);
-    if (DeviceManager_MediaPanelWidget* view = mediaView(flushThread->itemType())) view->showNewItems();
+    if (DeviceManager_FileBaseWidget* view = mediaView(flushThread->itemType())) view->showNewItems();
 }
 
 void DeviceManagerWidget::flushDataThreadFinished() {
@@ -242,7 +242,7 @@ bool DeviceManagerWidget::startDeleteData(int itemType, DeviceManager_PanelWidge
     if (isBusy() || itemType < 0 || itemType >= categoryCount) return false;
     jobPending = true;
     pendingView = view;
-    DeviceManager_MediaPanelWidget* media = mediaView(itemType);
+    DeviceManager_FileBaseWidget* media = mediaView(itemType);
     deleteThread->setJob(itemType, media ? media->loadedCount() : 0);
     deleteThread->start();
     emit toolButtonsEnabled(false);
@@ -266,6 +266,20 @@ void DeviceManagerWidget::stopExport() {
     if (exportStop) exportStop();
 }
 
+void DeviceManagerWidget::setImportEntry(std::function<bool(const QStringList&, int)> start,
+                                         std::function<void()> stop) {
+    importStart = std::move(start);
+    importStop = std::move(stop);
+}
+
+bool DeviceManagerWidget::startImport(const QStringList& files, int itemType) {
+    return importStart && importStart(files, itemType);
+}
+
+void DeviceManagerWidget::stopImport() {
+    if (importStop) importStop();
+}
+
 void DeviceManagerWidget::deleteDataThreadFinished() {
     countTimer->stop();
     const int itemType = deleteThread->itemType();
@@ -281,7 +295,7 @@ void DeviceManagerWidget::deleteDataThreadFinished() {
 
 void DeviceManagerWidget::resetAllItems() {
     for (DeviceManager_BaseWidget* view : listViews) view->clearData();
-    for (DeviceManager_MediaPanelWidget* view : mediaViews) view->clearMediaData();
+    for (DeviceManager_FileBaseWidget* view : mediaViews) view->clearMediaData();
     for (int i = 0; i < categoryCount; ++i) MobrelApi_SetItemisUnLoaded(i);
     updateItemCounts(true);
 }

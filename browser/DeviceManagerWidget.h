@@ -13,7 +13,7 @@ class BackupItemWidget;
 class DeleteDataThread;
 class DeviceManager_BaseWidget;
 class DeviceManager_DeviceInfoWidget;
-class DeviceManager_MediaPanelWidget;
+class DeviceManager_FileBaseWidget;
 class DeviceManager_PanelWidget;
 class ExportingView;
 class FlushDataThread;
@@ -60,6 +60,12 @@ public:
     // False when there is no entry or it refused (a run is in progress).
     bool startExport(int itemType, ExportingView* view);
     void stopExport();
+    // The restore screen's entry that adds local files to the media of
+    // itemType, and its stop entry; the category is loaded again when done.
+    void setImportEntry(std::function<bool(const QStringList& files, int itemType)> start, std::function<void()> stop);
+    // False when there is no entry or it refused (a run is in progress).
+    bool startImport(const QStringList& files, int itemType);
+    void stopImport();
     // Forgets every category, so that the next click loads it again.
     void resetAllItems();
 
@@ -81,7 +87,7 @@ private:
     void hidePanels();
     void startCountTimer();
     DeviceManager_BaseWidget* listView(int itemType) const;
-    DeviceManager_MediaPanelWidget* mediaView(int itemType) const;
+    DeviceManager_FileBaseWidget* mediaView(int itemType) const;
 
     QWidget* leftColumn;
     BackupItemWidget* deviceEntry;
@@ -90,7 +96,7 @@ private:
     QWidget* contentArea;
     DeviceManager_DeviceInfoWidget* m_deviceInfoView;
     DeviceManager_BaseWidget* listViews[3];         // contacts, messages, call history
-    DeviceManager_MediaPanelWidget* mediaViews[3];  // photos, videos, music
+    DeviceManager_FileBaseWidget* mediaViews[3];  // photos, videos, music
     FlushDataThread* flushThread;
     DeleteDataThread* deleteThread;
     DeviceManager_PanelWidget* pendingView = nullptr;  // the view whose deletion runs
@@ -101,4 +107,6 @@ private:
     QTimer* countTimer;
     std::function<bool(int, ExportingView*)> exportStart;
     std::function<void()> exportStop;
+    std::function<bool(const QStringList&, int)> importStart;
+    std::function<void()> importStop;
 };

@@ -281,20 +281,6 @@ void DeviceManager_BaseWidget::endBusyState() {
     if (loadStarted) loadTimer->start();  // a complete fill stops at its next tick
 }
 
-bool DeviceManager_BaseWidget::runWaitBox(const QString& title) {
-    MyMessageBoxWidget box;
-    box.setButtonTexts(tr("Stop"), tr("Stop"), tr("Stop"), tr("Stop"));
-    box.setContent(title, tr("Please wait... "), 3, 1, 0);
-    box.centerOver(window());
-    waitBox = &box;
-    box.exec();
-    // The job's end clears waitBox; a box closed by Escape or the window
-    // manager while the job runs is a "Stop" too, never a job left unstoppable.
-    const bool closedEarly = waitBox != nullptr;
-    waitBox = nullptr;
-    return box.isAccepted() || closedEarly;
-}
-
 void DeviceManager_BaseWidget::deleteButton_slots() {
     beginBusyState();
     // Whatever is selected goes, without a question.
@@ -302,7 +288,7 @@ void DeviceManager_BaseWidget::deleteButton_slots() {
         endBusyState();
         return;
     }
-    if (runWaitBox(tr("Delete Data"))) frame->stopDeleteData();
+    if (runWaitBox(tr("Delete Data"), waitBox)) frame->stopDeleteData();
 }
 
 void DeviceManager_BaseWidget::exportButton_slots() {
@@ -311,5 +297,5 @@ void DeviceManager_BaseWidget::exportButton_slots() {
         endBusyState();
         return;
     }
-    if (runWaitBox(tr("Backup Data"))) frame->stopExport();
+    if (runWaitBox(tr("Backup Data"), waitBox)) frame->stopExport();
 }

@@ -126,8 +126,6 @@ private:
     // under the job.
     void beginBusyState();
     void setMarkEditing(bool on);
-    // Runs the busy box until the job ends (false) or the user presses "Stop" (true).
-    bool runWaitBox(const QString& title);
 
     DeviceManagerWidget* const frame;
 };

@@ -1,3 +1,6 @@
 #include "DeviceManager_MusicWidget.h"
 
-void DeviceManager_MusicWidget::setLanguageTexts() { setCategoryName(tr("Musics")); }
+void DeviceManager_MusicWidget::setLanguageTexts() {
+    DeviceManager_FileBaseWidget::setLanguageTexts();
+    setSelectAllText(tr("Select All Musics"));
+}

@@ -1,13 +1,16 @@
-// The phone's music (itemType 5).
+// The phone's songs (itemType 5).
 #pragma once
 
-#include "DeviceManager_MediaPanelWidget.h"
+#include "DeviceManager_FileBaseWidget.h"
 
-class DeviceManager_MusicWidget : public DeviceManager_MediaPanelWidget {
+class DeviceManager_MusicWidget : public DeviceManager_FileBaseWidget {
     Q_OBJECT
 
 public:
-    explicit DeviceManager_MusicWidget(QWidget* parent) : DeviceManager_MediaPanelWidget(5, parent) {}
+    DeviceManager_MusicWidget(DeviceManagerWidget* frame, QWidget* parent)
+        : DeviceManager_FileBaseWidget(5, frame, parent) {
+        setFileFilter(tr("Musics (*.mp3)"));
+    }
 
     void setLanguageTexts() override;
 };

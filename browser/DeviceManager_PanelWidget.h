@@ -6,6 +6,8 @@
 
 #include "ExportingView.h"
 
+class MyMessageBoxWidget;
+
 class DeviceManager_PanelWidget : public QWidget, public ExportingView {
     Q_OBJECT
 
@@ -21,6 +23,13 @@ public:
 
     // The view's commands are usable (false while its category loads).
     virtual void setToolBarEnabled(bool on) = 0;
+
+protected:
+    // Runs the modal busy box ("Please wait... ", "Stop") with slot pointing at
+    // it, until the job's end hides it and clears slot (false) or the user
+    // stops the job (true). A box closed before the job's end (Escape, the
+    // window manager) is a "Stop" too, never a job left unstoppable.
+    bool runWaitBox(const QString& title, MyMessageBoxWidget*& slot);
 
 private:
     const int m_itemType;

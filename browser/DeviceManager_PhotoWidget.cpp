@@ -1,3 +1,6 @@
 #include "DeviceManager_PhotoWidget.h"
 
-void DeviceManager_PhotoWidget::setLanguageTexts() { setCategoryName(tr("Gallery")); }
+void DeviceManager_PhotoWidget::setLanguageTexts() {
+    DeviceManager_FileBaseWidget::setLanguageTexts();
+    setSelectAllText(tr("Select All Photos"));
+}

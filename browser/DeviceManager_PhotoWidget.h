@@ -1,13 +1,16 @@
 // The phone's photos (itemType 3).
 #pragma once
 
-#include "DeviceManager_MediaPanelWidget.h"
+#include "DeviceManager_FileBaseWidget.h"
 
-class DeviceManager_PhotoWidget : public DeviceManager_MediaPanelWidget {
+class DeviceManager_PhotoWidget : public DeviceManager_FileBaseWidget {
     Q_OBJECT
 
 public:
-    explicit DeviceManager_PhotoWidget(QWidget* parent) : DeviceManager_MediaPanelWidget(3, parent) {}
+    DeviceManager_PhotoWidget(DeviceManagerWidget* frame, QWidget* parent)
+        : DeviceManager_FileBaseWidget(3, frame, parent) {
+        setFileFilter(tr("Images (*.png *.jpg)"));
+    }
 
     void setLanguageTexts() override;
 };

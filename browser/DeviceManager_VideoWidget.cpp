@@ -1,3 +1,6 @@
 #include "DeviceManager_VideoWidget.h"
 
-void DeviceManager_VideoWidget::setLanguageTexts() { setCategoryName(tr("Videos")); }
+void DeviceManager_VideoWidget::setLanguageTexts() {
+    DeviceManager_FileBaseWidget::setLanguageTexts();
+    setSelectAllText(tr("Select All Videos"));
+}

@@ -1,13 +1,16 @@
 // The phone's videos (itemType 4).
 #pragma once
 
-#include "DeviceManager_MediaPanelWidget.h"
+#include "DeviceManager_FileBaseWidget.h"
 
-class DeviceManager_VideoWidget : public DeviceManager_MediaPanelWidget {
+class DeviceManager_VideoWidget : public DeviceManager_FileBaseWidget {
     Q_OBJECT
 
 public:
-    explicit DeviceManager_VideoWidget(QWidget* parent) : DeviceManager_MediaPanelWidget(4, parent) {}
+    DeviceManager_VideoWidget(DeviceManagerWidget* frame, QWidget* parent)
+        : DeviceManager_FileBaseWidget(4, frame, parent) {
+        setFileFilter(tr("Images (*.mp4 *.mov)"));
+    }
 
     void setLanguageTexts() override;
 };

@@ -22,6 +22,7 @@ Info* fetch(int (*get)(Info**, int), int index, MediaRecord& out) {
     if (get(&info, index) != 0 || !info) return nullptr;
     out.mark = &info->loaded;
     out.id = info->id;
+    out.title = info->title;
     return info;
 }
 
@@ -47,5 +48,23 @@ int deleteMedia(int itemType, const MediaRecord& record) {
     case 4: return MobrelApi_DeleteVideo(record.id);
     case 5: return MobrelApi_DeleteMusic(record.id, record.albumId);
     default: return 0;
+    }
+}
+
+std::string thumbnailFile(int itemType, const MediaRecord& record) {
+    const std::string id = std::to_string(record.id);
+    switch (itemType) {
+    case 3: return "photo/" + id + ".png";
+    case 4: return "video/" + id + ".png";
+    case 5: return "music/" + id + std::to_string(record.albumId) + ".png";
+    default: return std::string();
+    }
+}
+
+const char* placeholderImage(int itemType) {
+    switch (itemType) {
+    case 4: return ":/images/video.png";
+    case 5: return ":/images/music.png";
+    default: return ":/images/image.png";
     }
 }

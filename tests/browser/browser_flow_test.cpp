@@ -14,7 +14,7 @@
 
 #include "DeviceManagerWidget.h"
 #include "DeviceManager_DeviceInfoWidget.h"
-#include "DeviceManager_MediaPanelWidget.h"
+#include "DeviceManager_FileBaseWidget.h"
 #include "base/listheads.h"
 #include "gui_stall_meter.h"
 #include "mediacatalogue.h"
@@ -46,7 +46,7 @@ struct Browser {
     DeviceManager_PanelWidget* view(int itemType) const { return frame.categoryView(itemType); }
     // The rows of a list view (a conversation a row), the items of a media view.
     int held(int itemType) const {
-        if (auto* media = qobject_cast<DeviceManager_MediaPanelWidget*>(view(itemType))) return media->loadedCount();
+        if (auto* media = qobject_cast<DeviceManager_FileBaseWidget*>(view(itemType))) return media->loadedCount();
         return view(itemType)->findChild<QTreeWidget*>("listTreeWidget")->topLevelItemCount();
     }
     // A list view has added every row.

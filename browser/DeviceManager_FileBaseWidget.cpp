@@ -1,0 +1,348 @@
+#include "DeviceManager_FileBaseWidget.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMimeData>
+#include <QRegularExpression>
+#include <QScrollBar>
+#include <QTimer>
+#include <QWriteLocker>
+
+#include "DeviceManagerWidget.h"
+#include "GalleryIconShowWidget.h"
+#include "ImagePreviewItem.h"
+#include "MyMessageBoxWidget.h"
+#include "MyPushButton.h"
+#include "base/paths.h"
+#include "base/settings.h"
+#include "base/uiscale.h"
+
+namespace {
+
+constexpr int stripHeight = 48;
+constexpr int buttonHeight = 28;
+
+QString textStyle(const char* widget, const char* colour, int px) {
+    return QString("%1 { color: %2;font:%3px;font-family:\"Lato\";}").arg(widget, colour).arg(scaled(px));
+}
+
+}  // namespace
+
+DeviceManager_FileBaseWidget::DeviceManager_FileBaseWidget(int itemType, DeviceManagerWidget* frame, QWidget* parent)
+    : DeviceManager_PanelWidget(itemType, parent),
+      frame(frame),
+      toolBar(new QWidget(this)),
+      selectAllCheckBox(new QCheckBox(toolBar)),
+      addButton(new MyPushButton(toolBar)),
+      flushButton(new MyPushButton(toolBar)),
+      deleteButton(new MyPushButton(toolBar)),
+      exportButton(new MyPushButton(toolBar)),
+      gallery(new GalleryIconShowWidget(this)),
+      pageScrollBar(new QScrollBar(Qt::Vertical, this)),
+      loadTimer(new QTimer(this)) {
+    toolBar->setObjectName("toolBar");
+    selectAllCheckBox->setObjectName("selectAllCheckBox");
+    addButton->setObjectName("addButton");
+    flushButton->setObjectName("flushButton");
+    deleteButton->setObjectName("deleteButton");
+    exportButton->setObjectName("exportButton");
+    gallery->setObjectName("gallery");
+    pageScrollBar->setObjectName("pageScrollBar");
+    loadTimer->setObjectName("loadTimer");
+    selectAllCheckBox->setCheckState(Qt::Checked);
+    pageScrollBar->setRange(0, 0);
+    pageScrollBar->setPageStep(1);
+    pageScrollBar->hide();
+    loadTimer->setInterval(100);
+    setAcceptDrops(true);
+
+    connect(pageScrollBar, &QScrollBar::sliderReleased, this,
+            &DeviceManager_FileBaseWidget::scrollBar_verticalReleased);
+    connect(pageScrollBar, &QScrollBar::actionTriggered, this,
+            &DeviceManager_FileBaseWidget::scrollBar_actionTriggered);
+    connect(gallery, &GalleryIconShowWidget::pagedown, this, &DeviceManager_FileBaseWidget::pagedown);
+    connect(gallery, &GalleryIconShowWidget::pageup, this, &DeviceManager_FileBaseWidget::pageup);
+    connect(this, &DeviceManager_FileBaseWidget::signal_pagedown, this, &DeviceManager_FileBaseWidget::pagedown);
+    connect(this, &DeviceManager_FileBaseWidget::signal_pageup, this, &DeviceManager_FileBaseWidget::pageup);
+    connect(gallery, &GalleryIconShowWidget::imageItem_ChangeCheckState, this,
+            &DeviceManager_FileBaseWidget::imageItem_ChangeCheckState_slots);
+    connect(addButton, &MyPushButton::clicked, this, &DeviceManager_FileBaseWidget::addButton_slots);
+    connect(flushButton, &MyPushButton::clicked, this, &DeviceManager_FileBaseWidget::flushButton_slots);
+    connect(deleteButton, &MyPushButton::clicked, this, &DeviceManager_FileBaseWidget::deleteButton_slots);
+    connect(exportButton, &MyPushButton::clicked, this, &DeviceManager_FileBaseWidget::exportButton_slots);
+    connect(selectAllCheckBox, &QCheckBox::clicked, this, &DeviceManager_FileBaseWidget::selectallCheckBox_slots);
+    connect(loadTimer, &QTimer::timeout, this, &DeviceManager_FileBaseWidget::m_tTimer1_slots);
+}
+
+void DeviceManager_FileBaseWidget::setFillInterval(int ms) { loadTimer->setInterval(ms); }
+
+void DeviceManager_FileBaseWidget::layoutChildren() {
+    const int strip = scaled(stripHeight);
+    const int h = scaled(buttonHeight);
+    const int y = (strip - h) / 2;
+    toolBar->setGeometry(0, 0, width(), strip);
+    int x = scaled(12);
+    selectAllCheckBox->setGeometry(x, y, scaled(180), h);
+    x += scaled(188);
+    flushButton->setButtonGeometry(x, y, scaled(28), h);
+    x += scaled(40);
+    for (MyPushButton* button : {addButton, deleteButton, exportButton}) {
+        button->setButtonGeometry(x, y, scaled(90), h);
+        x += scaled(100);
+    }
+    const int bar = scaled(5);
+    gallery->setGeometry(0, strip, qMax(0, width() - bar), qMax(0, height() - strip));
+    gallery->layoutChildren();
+    pageScrollBar->setGeometry(width() - bar, strip, bar, qMax(0, height() - strip));
+}
+
+void DeviceManager_FileBaseWidget::loadImages() {
+    flushButton->setSpriteCells(QPixmap(":/images/flush.png"), 0, 28, 28, 0, 30, 60, 90);
+    flushButton->setLayoutMode(3);
+    const QPixmap plate(":/images/userdo.png");
+    for (MyPushButton* button : {addButton, deleteButton, exportButton}) {
+        button->setSpriteCells(plate, 0, 90, 28, 0, 30, 60, 90);
+        button->setLayoutMode(6);
+    }
+}
+
+void DeviceManager_FileBaseWidget::setLanguageTexts() {
+    toolBar->setAttribute(Qt::WA_StyledBackground);
+    toolBar->setStyleSheet("QWidget#toolBar { background-color: #f3f7fa; border-bottom: 1px solid #d5dee6; }");
+    selectAllCheckBox->setStyleSheet(textStyle("QCheckBox", "#333333", 13));
+    const std::pair<MyPushButton*, QString> captions[] = {
+        {addButton, tr("Add Data")}, {deleteButton, tr("Delete")}, {exportButton, tr("Export")}};
+    for (const auto& [button, caption] : captions) {
+        button->setButtonText(caption);
+        button->setButtonAlignment(Qt::AlignCenter);
+        button->setButtonStyles(textStyle("QLabel", "#333333", 13), textStyle("QLabel", "#b9b8b8", 13));
+        button->setButtonEnabled(button->isButtonEnabled());  // applies the style of its state
+    }
+    gallery->setLanguageTexts();
+}
+
+void DeviceManager_FileBaseWidget::setSelectAllText(const QString& text) { selectAllCheckBox->setText(text); }
+
+void DeviceManager_FileBaseWidget::setToolBarEnabled(bool on) { setMarkEditing(on); }
+
+void DeviceManager_FileBaseWidget::setMarkEditing(bool on) {
+    selectAllCheckBox->setEnabled(on);
+    for (MyPushButton* button : {addButton, flushButton, deleteButton, exportButton}) button->setButtonEnabled(on);
+    gallery->setEnabled(on);
+}
+
+void DeviceManager_FileBaseWidget::clearMediaData() {
+    {
+        QWriteLocker lock(&dataLock);
+        loadTimer->stop();
+        checkedCount = itemCount = pageStart = 0;
+        items.clear();
+        selectAllCheckBox->setCheckState(Qt::Checked);
+        loadStarted = false;
+    }
+    drawPage();
+}
+
+void DeviceManager_FileBaseWidget::beginLoading() {
+    clearMediaData();
+    catalogueCount = mediaCount(itemType());
+    nextIndex = addedCount = 0;
+    if (addWaitBox) {
+        addWaitBox->hide();  // the add has ended: ends its modal run
+        addWaitBox = nullptr;
+    }
+}
+
+void DeviceManager_FileBaseWidget::showNewItems() { addItem(addedCount); }
+
+void DeviceManager_FileBaseWidget::showLoadedItems() {
+    if (loadStarted) return;
+    loadStarted = true;
+    catalogueCount = mediaCount(itemType());
+    nextIndex = addedCount;  // after what the load already showed
+    loadTimer->start();
+}
+
+void DeviceManager_FileBaseWidget::m_tTimer1_slots() {
+    if (nextIndex >= catalogueCount) {
+        loadTimer->stop();
+        return;
+    }
+    addItem(nextIndex);
+    if (!dataLock.tryLockForWrite()) return;
+    if (++nextIndex >= catalogueCount) loadTimer->stop();
+    dataLock.unlock();
+}
+
+void DeviceManager_FileBaseWidget::addItem(int index) {
+    if (!dataLock.tryLockForWrite()) return;
+    Entry entry;
+    if (!mediaAt(itemType(), index, entry.record)) {
+        dataLock.unlock();
+        return;
+    }
+    *entry.record.mark = 1;
+    items.push_back(entry);
+    ++checkedCount;
+    ++itemCount;
+    ++addedCount;
+    dataLock.unlock();
+    refresh();
+}
+
+void DeviceManager_FileBaseWidget::refresh() {
+    if (!isVisible()) return;
+    // New items beyond a full page only lengthen the scroll bar.
+    if (itemCount >= kPageSize && gallery->shownCount() == kPageSize)
+        updateScrollBar();
+    else
+        drawPage();
+}
+
+void DeviceManager_FileBaseWidget::updateScrollBar() {
+    pageScrollBar->setMaximum(itemCount / kPageSize);
+    pageScrollBar->setValue(pageStart / kPageSize);
+    pageScrollBar->setVisible(pageScrollBar->maximum() > 0);
+}
+
+void DeviceManager_FileBaseWidget::drawPage() {
+    QWriteLocker lock(&pageLock);
+    gallery->clearTiles();
+    const QString cache = mobrelTempFolder();
+    const QString placeholder = placeholderImage(itemType());
+    int n = 0;
+    for (int i = pageStart; i < itemCount && n < kPageSize; ++i, ++n) {
+        Entry& entry = items[static_cast<size_t>(i)];
+        const QString thumbnail = cache + QString::fromStdString(thumbnailFile(itemType(), entry.record));
+        gallery->tile(n)->setTileItem(thumbnail, QString::fromUtf8(entry.record.title), thumbnail, placeholder, &entry,
+                                      entry.checkState);
+    }
+    updateScrollBar();
+    gallery->setShownCount(n);
+}
+
+void DeviceManager_FileBaseWidget::pagedown() {
+    if (pageStart + kPageSize >= itemCount || pageBusy) return;
+    pageBusy = true;
+    pageStart += kPageSize;
+    drawPage();
+    pageBusy = false;
+}
+
+void DeviceManager_FileBaseWidget::pageup() {
+    if (pageStart <= 0 || pageBusy) return;
+    pageBusy = true;
+    pageStart -= kPageSize;
+    drawPage();
+    pageBusy = false;
+}
+
+void DeviceManager_FileBaseWidget::scrollBar_verticalReleased() {
+    int page = pageScrollBar->value() * kPageSize;
+    if (page < 1) page = 0;
+    if (page >= itemCount || pageBusy || (pageStart <= 0 && page <= 0)) return;
+    pageBusy = true;
+    pageStart = page;
+    drawPage();
+    pageBusy = false;
+}
+
+void DeviceManager_FileBaseWidget::scrollBar_actionTriggered(int action) {
+    if (action == QAbstractSlider::SliderSingleStepAdd || action == QAbstractSlider::SliderPageStepAdd)
+        emit signal_pagedown();
+    else if (action == QAbstractSlider::SliderSingleStepSub || action == QAbstractSlider::SliderPageStepSub)
+        emit signal_pageup();
+}
+
+void DeviceManager_FileBaseWidget::imageItem_ChangeCheckState_slots(ImagePreviewItem* tile, void* data) {
+    auto* entry = static_cast<Entry*>(data);
+    if (!entry || entry->checkState == tile->checkState) return;
+    const bool checked = tile->checkState == 2;
+    *entry->record.mark = checked ? 1 : 0;
+    checkedCount += checked ? 1 : -1;
+    entry->checkState = tile->checkState;
+    selectAllCheckBox->setCheckState(checkedCount > 0 ? Qt::Checked : Qt::Unchecked);
+}
+
+void DeviceManager_FileBaseWidget::selectallCheckBox_slots() {
+    const bool on = selectAllCheckBox->checkState() != Qt::Unchecked;
+    for (Entry& entry : items) {
+        entry.checkState = on ? 2 : 0;
+        *entry.record.mark = on ? 1 : 0;
+    }
+    for (int i = 0; i < GalleryIconShowWidget::kTileCount; ++i) gallery->tile(i)->setCheckState(on ? 2 : 0);
+}
+
+void DeviceManager_FileBaseWidget::flushButton_slots() {
+    clearMediaData();
+    frame->startFlushData(itemType());
+}
+
+void DeviceManager_FileBaseWidget::endBusyState() {
+    setMarkEditing(true);
+    if (waitBox) {
+        waitBox->hide();  // ends its modal run
+        waitBox = nullptr;
+    }
+}
+
+void DeviceManager_FileBaseWidget::deleteButton_slots() {
+    setMarkEditing(false);
+    if (!frame->startDeleteData(itemType(), this)) {
+        endBusyState();
+        return;
+    }
+    if (runWaitBox(tr("Delete Data"), waitBox)) frame->stopDeleteData();
+}
+
+void DeviceManager_FileBaseWidget::exportButton_slots() {
+    setMarkEditing(false);
+    if (!frame->startExport(itemType(), this)) {
+        endBusyState();
+        return;
+    }
+    if (runWaitBox(tr("Backup Data"), waitBox)) frame->stopExport();
+}
+
+void DeviceManager_FileBaseWidget::addButton_slots() {
+    const QStringList files = QFileDialog::getOpenFileNames(this, tr("Select one or more files to device"),
+                                                            folderSetting("openfile"), fileFilter);
+    if (files.isEmpty()) return;
+    setFolderSetting("openfile", QFileInfo(files.first()).absolutePath());
+    addFiles(files);
+}
+
+void DeviceManager_FileBaseWidget::addFiles(const QStringList& files) {
+    if (!frame->startImport(files, itemType())) return;
+    if (runWaitBox(tr("Add Data"), addWaitBox)) frame->stopImport();
+}
+
+QStringList DeviceManager_FileBaseWidget::droppedFiles(const QMimeData* data) const {
+    // The patterns between the filter's brackets: "*.png *.jpg".
+    const QRegularExpression patterns("\\(([^)]*)\\)");
+    const QStringList accepted = patterns.match(fileFilter).captured(1).split(' ', Qt::SkipEmptyParts);
+    QStringList files;
+    for (const QUrl& url : data->urls()) {
+        const QFileInfo file(url.toLocalFile());
+        if (url.isLocalFile() && file.isFile() && QDir::match(accepted, file.fileName()))
+            files << file.absoluteFilePath();
+    }
+    return files;
+}
+
+void DeviceManager_FileBaseWidget::dragEnterEvent(QDragEnterEvent* event) {
+    if (!droppedFiles(event->mimeData()).isEmpty()) event->acceptProposedAction();
+}
+
+void DeviceManager_FileBaseWidget::dropEvent(QDropEvent* event) {
+    const QStringList files = droppedFiles(event->mimeData());
+    if (files.isEmpty()) return;
+    event->acceptProposedAction();
+    // The box runs modally: not inside the drag's own event handling.
+    QMetaObject::invokeMethod(
+        this, [this, files] { addFiles(files); }, Qt::QueuedConnection);
+}

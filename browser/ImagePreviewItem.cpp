@@ -1,0 +1,103 @@
+#include "ImagePreviewItem.h"
+
+#include <QFileInfo>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QMovie>
+#include <QPixmap>
+
+#include "base/uiscale.h"
+
+ImagePreviewItem::ImagePreviewItem(QWidget* parent)
+    : QWidget(parent),
+      background(new QLabel(this)),
+      picture(new QLabel(this)),
+      loading(new QLabel(this)),
+      loadingMovie(new QMovie(":/images/small_loadimg.gif", QByteArray(), this)),
+      checkMark(new QLabel(this)),
+      titleLabel(new QLabel(this)) {
+    picture->setObjectName("picture");
+    loading->setObjectName("loading");
+    checkMark->setObjectName("checkMark");
+    titleLabel->setObjectName("titleLabel");
+    titleLabel->setTextFormat(Qt::PlainText);  // titles come from the phone
+    titleLabel->setAlignment(Qt::AlignCenter);
+    picture->setAlignment(Qt::AlignCenter);
+    loading->setMovie(loadingMovie);
+    checkMark->hide();
+    hide();
+}
+
+void ImagePreviewItem::layoutChildren() {
+    const int titleHeight = scaled(20);
+    const int pictureHeight = qMax(0, height() - titleHeight);
+    background->setGeometry(0, 0, width(), pictureHeight);
+    picture->setGeometry(scaled(4), scaled(4), qMax(0, width() - scaled(8)), qMax(0, pictureHeight - scaled(8)));
+    const int gif = scaled(32);
+    loading->setGeometry((width() - gif) / 2, (pictureHeight - gif) / 2, gif, gif);
+    checkMark->setGeometry(width() - scaled(30), 0, scaled(30), scaled(30));
+    titleLabel->setGeometry(0, pictureHeight, width(), titleHeight);
+    background->setPixmap(QPixmap(":/images/imagepreviewbg.png").scaled(background->size()));
+    checkMark->setPixmap(QPixmap(":/images/check/checked1.png").scaled(checkMark->size()));
+}
+
+void ImagePreviewItem::setLanguageTexts() {
+    titleLabel->setStyleSheet(QString("QLabel {color: #FFFFFF;font:%1px;font-family:\"Lato\";} "
+                                      "QLabel { background-color: rgba(66, 88, 106, 200); }")
+                                  .arg(scaled(12)));
+}
+
+void ImagePreviewItem::setTileItem(const QString& key, const QString& title, const QString& thumbnail,
+                                   const QString& placeholder, void* tileEntry, int state) {
+    // The same item keeps its picture, also a placeholder.
+    if (titleKey != key) {
+        titleKey = key;
+        titleLabel->setText(title);
+        thumbnailPath = thumbnail;
+        placeholderPath = placeholder;
+        picture->clear();
+        loading->show();
+        loaded = imageOk = false;
+    }
+    if (!loaded) loadingMovie->start();
+    show();
+    inUse = true;
+    entry = tileEntry;
+    setCheckState(state);
+}
+
+void ImagePreviewItem::clearTile() {
+    hide();
+    loadingMovie->stop();
+    inUse = false;
+    entry = nullptr;
+}
+
+void ImagePreviewItem::setCheckState(int state) {
+    checkState = state;
+    checkMark->setVisible(state == 2);
+}
+
+void ImagePreviewItem::loadThumbnail() {
+    if (!inUse || loaded) return;
+    const QString path = QFileInfo::exists(thumbnailPath) ? thumbnailPath : placeholderPath;
+    const QPixmap pixmap(path);
+    imageOk = !pixmap.isNull();
+    picture->setPixmap(pixmap.scaled(picture->size(), Qt::KeepAspectRatio, Qt::SmoothTransformation));
+    loadingMovie->stop();
+    loading->hide();
+    loaded = true;
+}
+
+void ImagePreviewItem::mousePressEvent(QMouseEvent* event) {
+    pressed = event->button() == Qt::LeftButton;
+    event->accept();
+}
+
+void ImagePreviewItem::mouseReleaseEvent(QMouseEvent* event) {
+    const bool clicked = pressed && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint());
+    pressed = false;
+    if (!clicked) return;
+    setCheckState(checkState == 2 ? 0 : 2);
+    if (entry) emit imageItem_ChangeCheckState(this, entry);
+}
