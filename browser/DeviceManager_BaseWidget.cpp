@@ -18,40 +18,24 @@
 #include "DeviceManagerWidget.h"
 #include "MyMessageBoxWidget.h"
 #include "MyPushButton.h"
+#include "ViewToolStrip.h"
 #include "base/uiscale.h"
 #include "mobrelclient.h"
-
-namespace {
-
-constexpr int stripHeight = 48;
-constexpr int buttonHeight = 28;
-
-QString textStyle(const char* widget, const char* colour, int px) {
-    return QString("%1 { color: %2;font:%3px;font-family:\"Lato\";}").arg(widget, colour).arg(scaled(px));
-}
-
-}  // namespace
 
 DeviceManager_BaseWidget::DeviceManager_BaseWidget(int itemType, DeviceManagerWidget* frame, QWidget* parent)
     : DeviceManager_PanelWidget(itemType, parent),
       listTreeWidget(new QTreeWidget(this)),
       loadTimer(new QTimer(this)),
-      toolBar(new QWidget(this)),
-      selectAllCheckBox(new QCheckBox(toolBar)),
-      flushButton(new MyPushButton(toolBar)),
-      deleteButton(new MyPushButton(toolBar)),
-      exportButton(new MyPushButton(toolBar)),
-      printButton(new MyPushButton(toolBar)),
+      toolBar(new ViewToolStrip({"deleteButton", "exportButton", "printButton"}, this)),
+      selectAllCheckBox(toolBar->selectAll),
+      flushButton(toolBar->refresh),
+      deleteButton(toolBar->buttons[0]),
+      exportButton(toolBar->buttons[1]),
+      printButton(toolBar->buttons[2]),
       searchLineEdit(new QLineEdit(toolBar)),
       frame(frame) {
     listTreeWidget->setObjectName("listTreeWidget");
     loadTimer->setObjectName("loadTimer");
-    toolBar->setObjectName("toolBar");
-    selectAllCheckBox->setObjectName("selectAllCheckBox");
-    flushButton->setObjectName("flushButton");
-    deleteButton->setObjectName("deleteButton");
-    exportButton->setObjectName("exportButton");
-    printButton->setObjectName("printButton");
     searchLineEdit->setObjectName("searchLineEdit");
 
     listTreeWidget->setColumnCount(columnCount);
@@ -79,19 +63,10 @@ DeviceManager_BaseWidget::DeviceManager_BaseWidget(int itemType, DeviceManagerWi
 }
 
 void DeviceManager_BaseWidget::layoutChildren() {
-    const int strip = scaled(stripHeight);
-    const int h = scaled(buttonHeight);
+    const int strip = scaled(ViewToolStrip::kHeight);
+    const int h = scaled(ViewToolStrip::kButtonHeight);
     const int y = (strip - h) / 2;
-    toolBar->setGeometry(0, 0, width(), strip);
-    int x = scaled(12);
-    selectAllCheckBox->setGeometry(x, y, scaled(180), h);
-    x += scaled(188);
-    flushButton->setButtonGeometry(x, y, scaled(28), h);
-    x += scaled(40);
-    for (MyPushButton* button : {deleteButton, exportButton, printButton}) {
-        button->setButtonGeometry(x, y, scaled(90), h);
-        x += scaled(100);
-    }
+    toolBar->layoutChildren(width());
     searchLineEdit->setGeometry(width() - scaled(212), y, scaled(200), h);
     listTreeWidget->setGeometry(0, strip, width(), qMax(0, height() - strip));
 }
@@ -103,21 +78,11 @@ int DeviceManager_BaseWidget::columnSpace() const {
                        2 * listTreeWidget->frameWidth());
 }
 
-void DeviceManager_BaseWidget::loadImages() {
-    flushButton->setSpriteCells(QPixmap(":/images/flush.png"), 0, 28, 28, 0, 30, 60, 90);
-    flushButton->setLayoutMode(3);
-    const QPixmap plate(":/images/userdo.png");
-    for (MyPushButton* button : {deleteButton, exportButton, printButton}) {
-        button->setSpriteCells(plate, 0, 90, 28, 0, 30, 60, 90);
-        button->setLayoutMode(6);
-    }
-}
+void DeviceManager_BaseWidget::loadImages() { toolBar->loadImages(); }
 
 void DeviceManager_BaseWidget::setLanguageTexts() {
-    toolBar->setAttribute(Qt::WA_StyledBackground);
-    toolBar->setStyleSheet("QWidget#toolBar { background-color: #f3f7fa; border-bottom: 1px solid #d5dee6; }");
+    toolBar->setTexts({tr("Delete"), tr("Export"), tr("Print")});
     selectAllCheckBox->setText(tr("Select All"));
-    selectAllCheckBox->setStyleSheet(textStyle("QCheckBox", "#333333", 13));
     searchLineEdit->setStyleSheet(QString("QLineEdit { border-image: url(:/images/searchbg.png); padding-left: %1px; "
                                           "padding-right: %2px; color: #333333; font: %3px; font-family:\"Lato\";}")
                                       .arg(scaled(8))
@@ -125,14 +90,6 @@ void DeviceManager_BaseWidget::setLanguageTexts() {
                                       .arg(scaled(13)));
     listTreeWidget->setStyleSheet(
         QString("QTreeWidget { border: none; color: #333333; font: %1px; font-family:\"Lato\";}").arg(scaled(13)));
-    const std::pair<MyPushButton*, QString> captions[] = {
-        {deleteButton, tr("Delete")}, {exportButton, tr("Export")}, {printButton, tr("Print")}};
-    for (const auto& [button, caption] : captions) {
-        button->setButtonText(caption);
-        button->setButtonAlignment(Qt::AlignCenter);
-        button->setButtonStyles(textStyle("QLabel", "#333333", 13), textStyle("QLabel", "#b9b8b8", 13));
-        button->setButtonEnabled(button->isButtonEnabled());  // applies the style of its state
-    }
 }
 
 void DeviceManager_BaseWidget::setToolBarEnabled(bool on) {

@@ -23,6 +23,7 @@ class QPrinter;
 class QTimer;
 class QTreeWidget;
 class QTreeWidgetItem;
+class ViewToolStrip;
 
 class DeviceManager_BaseWidget : public DeviceManager_PanelWidget {
     Q_OBJECT
@@ -108,7 +109,7 @@ protected:
     QString searchKey;
     int checkedCount = 0;
     int shownCount = 0;
-    QWidget* toolBar;
+    ViewToolStrip* toolBar;
     QCheckBox* selectAllCheckBox;
     MyPushButton* flushButton;
     MyPushButton* deleteButton;

@@ -17,39 +17,23 @@
 #include "ImagePreviewItem.h"
 #include "MyMessageBoxWidget.h"
 #include "MyPushButton.h"
+#include "ViewToolStrip.h"
 #include "base/paths.h"
 #include "base/settings.h"
 #include "base/uiscale.h"
 
-namespace {
-
-constexpr int stripHeight = 48;
-constexpr int buttonHeight = 28;
-
-QString textStyle(const char* widget, const char* colour, int px) {
-    return QString("%1 { color: %2;font:%3px;font-family:\"Lato\";}").arg(widget, colour).arg(scaled(px));
-}
-
-}  // namespace
-
 DeviceManager_FileBaseWidget::DeviceManager_FileBaseWidget(int itemType, DeviceManagerWidget* frame, QWidget* parent)
     : DeviceManager_PanelWidget(itemType, parent),
       frame(frame),
-      toolBar(new QWidget(this)),
-      selectAllCheckBox(new QCheckBox(toolBar)),
-      addButton(new MyPushButton(toolBar)),
-      flushButton(new MyPushButton(toolBar)),
-      deleteButton(new MyPushButton(toolBar)),
-      exportButton(new MyPushButton(toolBar)),
+      toolBar(new ViewToolStrip({"addButton", "deleteButton", "exportButton"}, this)),
+      selectAllCheckBox(toolBar->selectAll),
+      addButton(toolBar->buttons[0]),
+      flushButton(toolBar->refresh),
+      deleteButton(toolBar->buttons[1]),
+      exportButton(toolBar->buttons[2]),
       gallery(new GalleryIconShowWidget(this)),
       pageScrollBar(new QScrollBar(Qt::Vertical, this)),
       loadTimer(new QTimer(this)) {
-    toolBar->setObjectName("toolBar");
-    selectAllCheckBox->setObjectName("selectAllCheckBox");
-    addButton->setObjectName("addButton");
-    flushButton->setObjectName("flushButton");
-    deleteButton->setObjectName("deleteButton");
-    exportButton->setObjectName("exportButton");
     gallery->setObjectName("gallery");
     pageScrollBar->setObjectName("pageScrollBar");
     loadTimer->setObjectName("loadTimer");
@@ -81,47 +65,18 @@ DeviceManager_FileBaseWidget::DeviceManager_FileBaseWidget(int itemType, DeviceM
 void DeviceManager_FileBaseWidget::setFillInterval(int ms) { loadTimer->setInterval(ms); }
 
 void DeviceManager_FileBaseWidget::layoutChildren() {
-    const int strip = scaled(stripHeight);
-    const int h = scaled(buttonHeight);
-    const int y = (strip - h) / 2;
-    toolBar->setGeometry(0, 0, width(), strip);
-    int x = scaled(12);
-    selectAllCheckBox->setGeometry(x, y, scaled(180), h);
-    x += scaled(188);
-    flushButton->setButtonGeometry(x, y, scaled(28), h);
-    x += scaled(40);
-    for (MyPushButton* button : {addButton, deleteButton, exportButton}) {
-        button->setButtonGeometry(x, y, scaled(90), h);
-        x += scaled(100);
-    }
+    const int strip = scaled(ViewToolStrip::kHeight);
+    toolBar->layoutChildren(width());
     const int bar = scaled(5);
     gallery->setGeometry(0, strip, qMax(0, width() - bar), qMax(0, height() - strip));
     gallery->layoutChildren();
     pageScrollBar->setGeometry(width() - bar, strip, bar, qMax(0, height() - strip));
 }
 
-void DeviceManager_FileBaseWidget::loadImages() {
-    flushButton->setSpriteCells(QPixmap(":/images/flush.png"), 0, 28, 28, 0, 30, 60, 90);
-    flushButton->setLayoutMode(3);
-    const QPixmap plate(":/images/userdo.png");
-    for (MyPushButton* button : {addButton, deleteButton, exportButton}) {
-        button->setSpriteCells(plate, 0, 90, 28, 0, 30, 60, 90);
-        button->setLayoutMode(6);
-    }
-}
+void DeviceManager_FileBaseWidget::loadImages() { toolBar->loadImages(); }
 
 void DeviceManager_FileBaseWidget::setLanguageTexts() {
-    toolBar->setAttribute(Qt::WA_StyledBackground);
-    toolBar->setStyleSheet("QWidget#toolBar { background-color: #f3f7fa; border-bottom: 1px solid #d5dee6; }");
-    selectAllCheckBox->setStyleSheet(textStyle("QCheckBox", "#333333", 13));
-    const std::pair<MyPushButton*, QString> captions[] = {
-        {addButton, tr("Add Data")}, {deleteButton, tr("Delete")}, {exportButton, tr("Export")}};
-    for (const auto& [button, caption] : captions) {
-        button->setButtonText(caption);
-        button->setButtonAlignment(Qt::AlignCenter);
-        button->setButtonStyles(textStyle("QLabel", "#333333", 13), textStyle("QLabel", "#b9b8b8", 13));
-        button->setButtonEnabled(button->isButtonEnabled());  // applies the style of its state
-    }
+    toolBar->setTexts({tr("Add Data"), tr("Delete"), tr("Export")});
     gallery->setLanguageTexts();
 }
 
@@ -130,8 +85,7 @@ void DeviceManager_FileBaseWidget::setSelectAllText(const QString& text) { selec
 void DeviceManager_FileBaseWidget::setToolBarEnabled(bool on) { setMarkEditing(on); }
 
 void DeviceManager_FileBaseWidget::setMarkEditing(bool on) {
-    selectAllCheckBox->setEnabled(on);
-    for (MyPushButton* button : {addButton, flushButton, deleteButton, exportButton}) button->setButtonEnabled(on);
+    toolBar->setCommandsEnabled(on);
     gallery->setEnabled(on);
 }
 

@@ -23,6 +23,7 @@ class QCheckBox;
 class QMimeData;
 class QScrollBar;
 class QTimer;
+class ViewToolStrip;
 
 class DeviceManager_FileBaseWidget : public DeviceManager_PanelWidget {
     Q_OBJECT
@@ -98,7 +99,7 @@ private:
     void setMarkEditing(bool on);
 
     DeviceManagerWidget* const frame;
-    QWidget* toolBar;
+    ViewToolStrip* toolBar;
     QCheckBox* selectAllCheckBox;
     MyPushButton* addButton;
     MyPushButton* flushButton;
