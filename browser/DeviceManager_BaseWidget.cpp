@@ -16,14 +16,13 @@
 #include <utility>
 
 #include "DeviceManagerWidget.h"
-#include "MyMessageBoxWidget.h"
 #include "MyPushButton.h"
 #include "ViewToolStrip.h"
 #include "base/uiscale.h"
 #include "mobrelclient.h"
 
 DeviceManager_BaseWidget::DeviceManager_BaseWidget(int itemType, DeviceManagerWidget* frame, QWidget* parent)
-    : DeviceManager_PanelWidget(itemType, parent),
+    : DeviceManager_PanelWidget(itemType, frame, parent),
       listTreeWidget(new QTreeWidget(this)),
       loadTimer(new QTimer(this)),
       toolBar(new ViewToolStrip({"deleteButton", "exportButton", "printButton"}, this)),
@@ -32,8 +31,7 @@ DeviceManager_BaseWidget::DeviceManager_BaseWidget(int itemType, DeviceManagerWi
       deleteButton(toolBar->buttons[0]),
       exportButton(toolBar->buttons[1]),
       printButton(toolBar->buttons[2]),
-      searchLineEdit(new QLineEdit(toolBar)),
-      frame(frame) {
+      searchLineEdit(new QLineEdit(toolBar)) {
     listTreeWidget->setObjectName("listTreeWidget");
     loadTimer->setObjectName("loadTimer");
     searchLineEdit->setObjectName("searchLineEdit");
@@ -54,10 +52,10 @@ DeviceManager_BaseWidget::DeviceManager_BaseWidget(int itemType, DeviceManagerWi
     loadTimer->setInterval(kFillIntervalMs);
     connect(listTreeWidget, &QTreeWidget::itemClicked, this, &DeviceManager_BaseWidget::sd_listTreeWidgetClicked_slots);
     connect(searchLineEdit, &QLineEdit::textEdited, this, &DeviceManager_BaseWidget::searchLinedit_slots);
-    connect(exportButton, &MyPushButton::clicked, this, &DeviceManager_BaseWidget::exportButton_slots);
+    connect(exportButton, &MyPushButton::clicked, this, &DeviceManager_BaseWidget::exportMarked);
     connect(printButton, &MyPushButton::clicked, this, &DeviceManager_BaseWidget::printButton_slots);
     connect(flushButton, &MyPushButton::clicked, this, &DeviceManager_BaseWidget::flushButton_slots);
-    connect(deleteButton, &MyPushButton::clicked, this, &DeviceManager_BaseWidget::deleteButton_slots);
+    connect(deleteButton, &MyPushButton::clicked, this, &DeviceManager_BaseWidget::deleteMarked);
     connect(selectAllCheckBox, &QCheckBox::clicked, this, &DeviceManager_BaseWidget::selectallCheckBox_slots);
     connect(loadTimer, &QTimer::timeout, this, &DeviceManager_BaseWidget::m_tTimer1_slots);
 }
@@ -222,37 +220,8 @@ void DeviceManager_BaseWidget::setMarkEditing(bool on) {
     searchLineEdit->setEnabled(on);
     selectAllCheckBox->setEnabled(on);
     listTreeWidget->setEnabled(on);
-}
-
-void DeviceManager_BaseWidget::beginBusyState() {
-    loadTimer->stop();
-    setMarkEditing(false);
-}
-
-void DeviceManager_BaseWidget::endBusyState() {
-    setMarkEditing(true);
-    if (waitBox) {
-        waitBox->hide();  // ends its modal run
-        waitBox = nullptr;
-    }
-    if (loadStarted) loadTimer->start();  // a complete fill stops at its next tick
-}
-
-void DeviceManager_BaseWidget::deleteButton_slots() {
-    beginBusyState();
-    // Whatever is selected goes, without a question.
-    if (!frame->startDeleteData(itemType(), this)) {
-        endBusyState();
-        return;
-    }
-    if (runWaitBox(tr("Delete Data"), waitBox)) frame->stopDeleteData();
-}
-
-void DeviceManager_BaseWidget::exportButton_slots() {
-    beginBusyState();
-    if (!frame->startExport(itemType(), this)) {
-        endBusyState();
-        return;
-    }
-    if (runWaitBox(tr("Backup Data"), waitBox)) frame->stopExport();
+    if (!on)
+        loadTimer->stop();
+    else if (loadStarted)
+        loadTimer->start();  // a complete fill stops at its next tick
 }

@@ -15,7 +15,6 @@
 #include "DeviceManager_PanelWidget.h"
 
 class DeviceManagerWidget;
-class MyMessageBoxWidget;
 class MyPushButton;
 class QCheckBox;
 class QLineEdit;
@@ -49,8 +48,6 @@ public:
     // "Select All", the buttons' captions and the look of the strip and the list.
     void setLanguageTexts() override;
     void setToolBarEnabled(bool on) override;
-    // Export, print and search usable again, the busy box gone, the fill going on.
-    void endBusyState() override;
 
     // Fetches the category's list from the library and starts adding its rows;
     // nothing more until clearData.
@@ -75,8 +72,6 @@ public slots:
     virtual void searchLinedit_slots();
     void printButton_slots();
     void flushButton_slots();
-    void deleteButton_slots();
-    void exportButton_slots();
     void PrintCurrentData_slots(QPrinter* printer);
 
 protected:
@@ -116,17 +111,12 @@ protected:
     MyPushButton* exportButton;
     MyPushButton* printButton;
     QLineEdit* searchLineEdit;
-    MyMessageBoxWidget* waitBox = nullptr;
 
 private:
     static void* recordPointer(const QTreeWidgetItem* row);
     // A check box toggled with the keyboard reaches the mark like a click.
     bool eventFilter(QObject* watched, QEvent* event) override;
-    // Export, print, search, refresh, select-all and the rows off while a job
-    // reads the marks; the fill waits meanwhile, so that nothing changes them
-    // under the job.
-    void beginBusyState();
-    void setMarkEditing(bool on);
-
-    DeviceManagerWidget* const frame;
+    // Export, print, search, refresh, select-all and the rows; the fill waits
+    // meanwhile, so that nothing changes the marks under a job.
+    void setMarkEditing(bool on) override;
 };

@@ -15,7 +15,6 @@
 #include "DeviceManagerWidget.h"
 #include "GalleryIconShowWidget.h"
 #include "ImagePreviewItem.h"
-#include "MyMessageBoxWidget.h"
 #include "MyPushButton.h"
 #include "ViewToolStrip.h"
 #include "base/paths.h"
@@ -23,8 +22,7 @@
 #include "base/uiscale.h"
 
 DeviceManager_FileBaseWidget::DeviceManager_FileBaseWidget(int itemType, DeviceManagerWidget* frame, QWidget* parent)
-    : DeviceManager_PanelWidget(itemType, parent),
-      frame(frame),
+    : DeviceManager_PanelWidget(itemType, frame, parent),
       toolBar(new ViewToolStrip({"addButton", "deleteButton", "exportButton"}, this)),
       selectAllCheckBox(toolBar->selectAll),
       addButton(toolBar->buttons[0]),
@@ -56,8 +54,8 @@ DeviceManager_FileBaseWidget::DeviceManager_FileBaseWidget(int itemType, DeviceM
             &DeviceManager_FileBaseWidget::imageItem_ChangeCheckState_slots);
     connect(addButton, &MyPushButton::clicked, this, &DeviceManager_FileBaseWidget::addButton_slots);
     connect(flushButton, &MyPushButton::clicked, this, &DeviceManager_FileBaseWidget::flushButton_slots);
-    connect(deleteButton, &MyPushButton::clicked, this, &DeviceManager_FileBaseWidget::deleteButton_slots);
-    connect(exportButton, &MyPushButton::clicked, this, &DeviceManager_FileBaseWidget::exportButton_slots);
+    connect(deleteButton, &MyPushButton::clicked, this, &DeviceManager_FileBaseWidget::deleteMarked);
+    connect(exportButton, &MyPushButton::clicked, this, &DeviceManager_FileBaseWidget::exportMarked);
     connect(selectAllCheckBox, &QCheckBox::clicked, this, &DeviceManager_FileBaseWidget::selectallCheckBox_slots);
     connect(loadTimer, &QTimer::timeout, this, &DeviceManager_FileBaseWidget::m_tTimer1_slots);
 }
@@ -105,10 +103,7 @@ void DeviceManager_FileBaseWidget::beginLoading() {
     clearMediaData();
     catalogueCount = mediaCount(itemType());
     nextIndex = addedCount = 0;
-    if (addWaitBox) {
-        addWaitBox->hide();  // the add has ended: ends its modal run
-        addWaitBox = nullptr;
-    }
+    closeWaitBox(addWaitBox);  // the add has ended
 }
 
 void DeviceManager_FileBaseWidget::showNewItems() { addItem(addedCount); }
@@ -234,32 +229,6 @@ void DeviceManager_FileBaseWidget::selectallCheckBox_slots() {
 void DeviceManager_FileBaseWidget::flushButton_slots() {
     clearMediaData();
     frame->startFlushData(itemType());
-}
-
-void DeviceManager_FileBaseWidget::endBusyState() {
-    setMarkEditing(true);
-    if (waitBox) {
-        waitBox->hide();  // ends its modal run
-        waitBox = nullptr;
-    }
-}
-
-void DeviceManager_FileBaseWidget::deleteButton_slots() {
-    setMarkEditing(false);
-    if (!frame->startDeleteData(itemType(), this)) {
-        endBusyState();
-        return;
-    }
-    if (runWaitBox(tr("Delete Data"), waitBox)) frame->stopDeleteData();
-}
-
-void DeviceManager_FileBaseWidget::exportButton_slots() {
-    setMarkEditing(false);
-    if (!frame->startExport(itemType(), this)) {
-        endBusyState();
-        return;
-    }
-    if (runWaitBox(tr("Backup Data"), waitBox)) frame->stopExport();
 }
 
 void DeviceManager_FileBaseWidget::addButton_slots() {

@@ -42,8 +42,6 @@ public:
     void loadImages() override;
     void setLanguageTexts() override;
     void setToolBarEnabled(bool on) override;
-    // Commands usable again and the busy box gone.
-    void endBusyState() override;
 
     // Forgets every item.
     void clearMediaData();
@@ -68,8 +66,6 @@ public slots:
     void selectallCheckBox_slots();
     void addButton_slots();
     void flushButton_slots();
-    void deleteButton_slots();
-    void exportButton_slots();
 
 protected:
     // Each view passes its "Select All Photos" and the like, and the filter of
@@ -96,9 +92,8 @@ private:
     void drawPage();
     void updateScrollBar();
     // The four buttons and select-all off while a job reads the marks.
-    void setMarkEditing(bool on);
+    void setMarkEditing(bool on) override;
 
-    DeviceManagerWidget* const frame;
     ViewToolStrip* toolBar;
     QCheckBox* selectAllCheckBox;
     MyPushButton* addButton;
@@ -116,7 +111,6 @@ private:
     int pageStart = 0;
     int itemCount = 0;
     int checkedCount = 0;
-    MyMessageBoxWidget* waitBox = nullptr;
     MyMessageBoxWidget* addWaitBox = nullptr;
     QString fileFilter;
     int catalogueCount = 0;

@@ -1,6 +1,5 @@
 #include "ImagePreviewItem.h"
 
-#include <QFileInfo>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QMovie>
@@ -37,6 +36,7 @@ void ImagePreviewItem::layoutChildren() {
     loading->setGeometry((width() - gif) / 2, (pictureHeight - gif) / 2, gif, gif);
     checkMark->setGeometry(width() - scaled(30), 0, scaled(30), scaled(30));
     titleLabel->setGeometry(0, pictureHeight, width(), titleHeight);
+    showTitle();
     background->setPixmap(QPixmap(":/images/imagepreviewbg.png").scaled(background->size()));
     checkMark->setPixmap(QPixmap(":/images/check/checked1.png").scaled(checkMark->size()));
 }
@@ -45,6 +45,16 @@ void ImagePreviewItem::setLanguageTexts() {
     titleLabel->setStyleSheet(QString("QLabel {color: #FFFFFF;font:%1px;font-family:\"Lato\";} "
                                       "QLabel { background-color: rgba(66, 88, 106, 200); }")
                                   .arg(scaled(12)));
+    showTitle();
+}
+
+void ImagePreviewItem::showTitle() {
+    // A long title is cut in the middle, which keeps its start and its end;
+    // the whole title is in the tool tip, escaped since it comes from the phone.
+    titleLabel->ensurePolished();
+    const int room = qMax(0, titleLabel->width() - scaled(8));
+    titleLabel->setText(titleLabel->fontMetrics().elidedText(fullTitle, Qt::ElideMiddle, room));
+    titleLabel->setToolTip(fullTitle.isEmpty() ? QString() : "<qt>" + fullTitle.toHtmlEscaped() + "</qt>");
 }
 
 void ImagePreviewItem::setTileItem(const QString& key, const QString& title, const QString& thumbnail,
@@ -52,7 +62,8 @@ void ImagePreviewItem::setTileItem(const QString& key, const QString& title, con
     // The same item keeps its picture, also a placeholder.
     if (titleKey != key) {
         titleKey = key;
-        titleLabel->setText(title);
+        fullTitle = title;
+        showTitle();
         thumbnailPath = thumbnail;
         placeholderPath = placeholder;
         picture->clear();
@@ -80,9 +91,10 @@ void ImagePreviewItem::setCheckState(int state) {
 
 void ImagePreviewItem::loadThumbnail() {
     if (!inUse || loaded) return;
-    const QString path = QFileInfo::exists(thumbnailPath) ? thumbnailPath : placeholderPath;
-    const QPixmap pixmap(path);
+    QPixmap pixmap(thumbnailPath);
     imageOk = !pixmap.isNull();
+    // No thumbnail yet, or a file that is not a picture: the kind's placeholder.
+    if (!imageOk) pixmap.load(placeholderPath);
     picture->setPixmap(pixmap.scaled(picture->size(), Qt::KeepAspectRatio, Qt::SmoothTransformation));
     loadingMovie->stop();
     loading->hide();

@@ -25,7 +25,7 @@ public:
     // Hidden and without item.
     void clearTile();
     void setCheckState(int state);
-    // Draws the thumbnail, or the placeholder when there is no file; once per item.
+    // Draws the thumbnail, or the placeholder when there is no readable one; once per item.
     void loadThumbnail();
 
     bool inUse = false;
@@ -43,12 +43,15 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
+    void showTitle();
+
     QLabel* background;
     QLabel* picture;
     QLabel* loading;
     QMovie* loadingMovie;
     QLabel* checkMark;
     QLabel* titleLabel;
+    QString fullTitle;
     QString thumbnailPath;
     QString placeholderPath;
     bool pressed = false;

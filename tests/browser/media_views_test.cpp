@@ -1,15 +1,16 @@
-// The photo view against phonesim behind the real adb: pages of 24 tiles with
+// The media views against phonesim behind the real adb: pages of 24 tiles with
 // the scroll bar and the wheel, thumbnails from the library's cache or the
-// placeholder, ticks kept in the records' marks, export of the ticked photos
-// and their deletion, files added with "Add Data" and by a drop. One small
-// phone serves the process; the functions run in order. With --large, the
-// large phone's photos paged through without holding up the window.
+// placeholder, ticks kept in the records' marks, export of the ticked items
+// and their deletion, files added with "Add Data" (and stopped) and by a drop.
+// One small phone serves the process; the functions run in order. With
+// --large, the large phone's photos paged through without holding up the window.
 #include <QCheckBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QScrollBar>
+#include <QTextDocument>
 #include <QWheelEvent>
 #include <QtTest>
 
@@ -27,6 +28,7 @@
 #include "gui_stall_meter.h"
 #include "library_e2e.h"
 #include "mediacatalogue.h"
+#include "runfiles.h"
 #include "screen_kit.h"
 
 using namespace mobreltest;
@@ -37,14 +39,23 @@ constexpr int longWaitMs = 300000;
 constexpr int photos = 3;
 bool largePhone = false;
 
-// The browser with the backup screen's export entry, built as the main window builds them.
+// A tile's whole title, as its tool tip shows it.
+QString fullTitle(const ImagePreviewItem* tile) {
+    QTextDocument tip;
+    tip.setHtml(tile->findChild<QLabel*>("titleLabel")->toolTip());
+    return tip.toPlainText();
+}
+
+// The browser with the backup screen's export entry, built as the main window
+// builds them, showing one media view.
 struct Browser {
+    const int itemType;
     DeviceManagerWidget frame{nullptr};
     MobrelBackupWidget backup;
     MobrelRestoreWidget restore{nullptr};
     BoxAnswerer answerer;  // answers "Backup finished" with "Cancel", so that no file manager opens
 
-    Browser() {
+    explicit Browser(const MediaKind& kind = kPhotoKind) : itemType(int(kind.itemType)) {
         answerer.only = "Backup finished";
         frame.setExportEntry([this](int itemType, ExportingView* view) { return backup.startExport(itemType, view); },
                              [this] { backup.stopWorker(); });
@@ -57,15 +68,15 @@ struct Browser {
         showScreen(frame);
     }
     DeviceManager_FileBaseWidget* view() const {
-        return static_cast<DeviceManager_FileBaseWidget*>(frame.categoryView(photos));
+        return static_cast<DeviceManager_FileBaseWidget*>(frame.categoryView(itemType));
     }
     GalleryIconShowWidget* gallery() const { return view()->findChild<GalleryIconShowWidget*>("gallery"); }
     QScrollBar* bar() const { return view()->findChild<QScrollBar*>("pageScrollBar"); }
     QCheckBox* selectAll() const { return view()->findChild<QCheckBox*>("selectAllCheckBox"); }
-    // Loads the photos and waits until the view holds them all and their thumbnails are drawn.
+    // Loads the items and waits until the view holds them all and their thumbnails are drawn.
     bool load() {
-        frame.startFlushData(photos);
-        return settled() && view()->loadedCount() == mediaCount(photos);
+        frame.startFlushData(itemType);
+        return settled() && view()->loadedCount() == mediaCount(itemType);
     }
     bool settled() const {
         return waitUntil(
@@ -79,7 +90,7 @@ struct Browser {
     QStringList shownTitles() const {
         QStringList titles;
         for (int i = 0; i < GalleryIconShowWidget::kTileCount; ++i)
-            if (gallery()->tile(i)->isVisible()) titles << gallery()->tile(i)->findChild<QLabel*>("titleLabel")->text();
+            if (gallery()->tile(i)->isVisible()) titles << fullTitle(gallery()->tile(i));
         return titles;
     }
     void wheel(int degrees) const {
@@ -89,6 +100,18 @@ struct Browser {
     }
     void click(const char* name) const { QTest::mouseClick(view()->findChild<QWidget*>(name), Qt::LeftButton); }
     void clickTile(int i) const { QTest::mouseClick(gallery()->tile(i), Qt::LeftButton); }
+    // Drops the files on the view as a file manager does; true when it takes them.
+    bool drop(const QStringList& files) const {
+        QMimeData data;
+        QList<QUrl> urls;
+        for (const QString& file : files) urls << QUrl::fromLocalFile(file);
+        data.setUrls(urls);
+        QDragEnterEvent enter(QPoint(50, 200), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(view(), &enter);
+        QDropEvent dropped(QPointF(50, 200), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(view(), &dropped);
+        return enter.isAccepted() && dropped.isAccepted();
+    }
 };
 
 // The library's photo titles of indexes first to last - 1 (last clipped to the count).
@@ -137,10 +160,10 @@ QString localPng(const PhoneSim& sim, const QString& name, Qt::GlobalColor colou
     return folder + "/" + name;
 }
 
-// The bytes of the phone's photo files, sorted.
-QStringList phoneFiles(const PhoneSim& sim) {
+// The bytes of the phone's files of a kind, sorted.
+QStringList phoneFiles(const PhoneSim& sim, const MediaKind& kind = kPhotoKind) {
     QStringList files;
-    for (const MediaItem& item : storeItems(sim, kPhotoKind))
+    for (const MediaItem& item : storeItems(sim, kind))
         files << fileBytes(
                      QString::fromStdString((sim.sdcardPath() / item.path.substr(kStoragePrefix.size())).string()))
                      .toBase64();
@@ -160,9 +183,12 @@ private slots:
     void lastPage();
     void pages_data();
     void pages();
+    void thumbnails_data();
     void thumbnails();
+    void tickExportDelete_data();
     void tickExportDelete();
     void addData();
+    void addStopped();
     void drop();
 
 private:
@@ -220,43 +246,55 @@ void MediaViewsTest::pages() {
     QCOMPARE(b.shownTitles(), second);
 }
 
-// A tile draws the cached thumbnail, and the placeholder for an item without one.
+void kindRows() {
+    QTest::addColumn<const MediaKind*>("kind");
+    for (const MediaKind* kind : kMediaKinds) QTest::newRow(kind->name) << kind;
+}
+
+void MediaViewsTest::thumbnails_data() { kindRows(); }
+
+// A tile draws the cached thumbnail, and the placeholder for an item whose
+// cached file is missing or is no picture; music's cache names join id and album id.
 void MediaViewsTest::thumbnails() {
-    Browser b;
-    QVERIFY(b.load());
-    QVERIFY(b.view()->loadedCount() > 24);
-    saveShot(&b.frame, "photos-page");
-    const std::vector<MediaItem> items = listed(kPhotoKind);
+    QFETCH(const MediaKind*, kind);
     const auto cached = [&](int i) {
-        return QString::fromStdString(thumbnailOf(kPhotoKind, items[size_t(i)]).string());
+        return QString::fromStdString(thumbnailOf(*kind, listed(*kind)[size_t(i)]).string());
     };
+    QVERIFY(Browser(*kind).load());  // fetches every thumbnail
     const QByteArray thumbnail = fileBytes(cached(2));
-    QVERIFY(QFile::remove(cached(2)));
-    const auto turn = [&] {  // the first page is drawn again with other items in between
-        b.wheel(-15);
-        b.wheel(15);
-        return b.settled();
-    };
-    QVERIFY(turn());
-    for (int i = 0; i < 24; ++i) {
+    QFile spoilt(cached(2));
+    QVERIFY(spoilt.open(QIODevice::WriteOnly) && spoilt.write("not a picture") > 0);
+    spoilt.close();
+
+    Browser b(*kind);
+    QVERIFY(b.load());  // a cached file, even a spoilt one, is not fetched again
+    saveShot(&b.frame, QString(kind->name) + "-page");
+    const QString placeholder = placeholderImage(b.itemType);
+    for (int i = 0; i < qMin(24, b.view()->loadedCount()); ++i) {
         const ImagePreviewItem* tile = b.gallery()->tile(i);
-        const QString expected = i == 2 ? ":/images/image.png" : cached(i);
-        QVERIFY2(shownPicture(tile) == drawnAs(expected, tile), qPrintable(QString("tile %1").arg(i)));
+        QVERIFY2(shownPicture(tile) == drawnAs(i == 2 ? placeholder : cached(i), tile),
+                 qPrintable(QString("tile %1").arg(i)));
     }
-    // Come later, the thumbnail shows only once another item was in the tile.
-    QFile file(cached(2));
-    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(thumbnail) == thumbnail.size());
-    file.close();
+    QVERIFY(spoilt.open(QIODevice::WriteOnly) && spoilt.write(thumbnail) == thumbnail.size());
+    spoilt.close();
+    if (b.itemType != photos) return;
+
+    // Mended, the thumbnail shows only once another item was in the tile.
     QVERIFY(b.load());  // the same items again
     const ImagePreviewItem* tile = b.gallery()->tile(2);
-    QVERIFY(shownPicture(tile) == drawnAs(":/images/image.png", tile));
-    QVERIFY(turn());
+    QVERIFY(shownPicture(tile) == drawnAs(placeholder, tile));
+    b.wheel(-15);
+    b.wheel(15);
+    QVERIFY(b.settled());
     QVERIFY(shownPicture(tile) == drawnAs(cached(2), tile));
 }
 
-// Only ticked photos are exported, byte for byte, and deleted.
+void MediaViewsTest::tickExportDelete_data() { kindRows(); }
+
+// Only ticked items are exported, byte for byte, and deleted.
 void MediaViewsTest::tickExportDelete() {
-    Browser b;
+    QFETCH(const MediaKind*, kind);
+    Browser b(*kind);
     QVERIFY(b.load());
     b.click("selectAllCheckBox");
     QCOMPARE(b.selectAll()->checkState(), Qt::Unchecked);
@@ -265,7 +303,7 @@ void MediaViewsTest::tickExportDelete() {
     QCOMPARE(b.selectAll()->checkState(), Qt::Checked);
     b.clickTile(7);  // unticked again
 
-    std::vector<MediaItem> items = listed(kPhotoKind);
+    std::vector<MediaItem> items = listed(*kind);
     QStringList expected, written;
     std::set<int> tickedIds;
     for (size_t i = 0; i < items.size(); ++i) {
@@ -278,7 +316,7 @@ void MediaViewsTest::tickExportDelete() {
 
     b.click("exportButton");  // back when the busy box has closed
     QCOMPARE(b.answerer.boxes.size(), 1);
-    const QDir exported(b.backup.worker()->runFolder + "/Photos");
+    const QDir exported(b.backup.worker()->runFolder + "/" + kCategoryFolders[b.itemType]);
     for (const QString& name : exported.entryList(QDir::Files))
         written << fileBytes(exported.filePath(name)).toBase64();
     expected.sort();
@@ -288,8 +326,8 @@ void MediaViewsTest::tickExportDelete() {
     b.click("deleteButton");
     QVERIFY(b.settled());
     QCOMPARE(b.view()->loadedCount(), int(items.size() - ticked.size()));
-    for (const MediaItem& item : storeItems(sim, kPhotoKind)) QVERIFY(!tickedIds.count(item.id));
-    for (const MediaItem& item : listed(kPhotoKind)) QVERIFY(!tickedIds.count(item.id));
+    for (const MediaItem& item : storeItems(sim, *kind)) QVERIFY(!tickedIds.count(item.id));
+    for (const MediaItem& item : listed(*kind)) QVERIFY(!tickedIds.count(item.id));
 }
 
 // Two picked files reach the phone, one under a name a photo there has already.
@@ -321,24 +359,46 @@ void MediaViewsTest::addData() {
     QCOMPARE(b.view()->loadedCount(), expected.size());
 }
 
-// Dropped files are added like picked ones; a file of another kind is left out.
+// "Stop" in the busy box ends an add part way: what arrived is listed.
+void MediaViewsTest::addStopped() {
+    Browser b;
+    QVERIFY(b.load());
+    const int before = b.view()->loadedCount();
+    QStringList picked;
+    for (int i = 0; i < 30; ++i) picked << localPng(sim, QString("many%1.png").arg(i), Qt::yellow);
+    b.answerer.only = "Add Data";  // its one button: "Stop"
+    QVERIFY(b.drop(picked));
+    QVERIFY(b.answerer.waitForBox());
+    QVERIFY(waitUntil([&] { return b.restore.worker()->isFinished(); }, longWaitMs));
+    QVERIFY(b.settled());
+    const int arrived = int(storeItems(sim, kPhotoKind).size()) - before;
+    QVERIFY2(arrived < picked.size(), qPrintable(QString("%1 arrived").arg(arrived)));
+    QCOMPARE(b.view()->loadedCount(), before + arrived);
+}
+
+// Dropped files are added like picked ones; a file of another kind is left
+// out. A long title is cut to its tile, the whole of it in the tool tip.
 void MediaViewsTest::drop() {
     Browser b;
     QVERIFY(b.load());
     QStringList expected = phoneFiles(sim);
-    const QString png = localPng(sim, "dropped.png", Qt::green);
+    const QString title = "A <b>dropped picture whose title is far too long for its tile";
+    const QString png = localPng(sim, title + ".png", Qt::green);
     expected << fileBytes(png).toBase64();
     expected.sort();
-    QMimeData data;
-    data.setUrls({QUrl::fromLocalFile(png), QUrl::fromLocalFile(localPng(sim, "other.txt", Qt::gray))});
-    QDragEnterEvent enter(QPoint(50, 200), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(b.view(), &enter);
-    QVERIFY(enter.isAccepted());
-    QDropEvent dropped(QPointF(50, 200), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(b.view(), &dropped);
+    QVERIFY(b.drop({png, localPng(sim, "other.txt", Qt::gray)}));
     QVERIFY(waitUntil([&] { return b.view()->loadedCount() == expected.size(); }, longWaitMs));
     QVERIFY(b.settled());
     QCOMPARE(phoneFiles(sim), expected);
+
+    const int index = titles(0, b.view()->loadedCount()).indexOf(title);
+    QVERIFY(index >= 0);
+    b.bar()->setValue(index / 24);
+    emit b.bar()->sliderReleased();
+    const auto* label = b.gallery()->tile(index % 24)->findChild<QLabel*>("titleLabel");
+    QVERIFY(label->text().startsWith("A <b>") && label->text().contains(QChar(0x2026)));
+    QVERIFY(label->fontMetrics().horizontalAdvance(label->text()) <= label->width());
+    QCOMPARE(fullTitle(b.gallery()->tile(index % 24)), title);
 }
 
 int main(int argc, char** argv) {
