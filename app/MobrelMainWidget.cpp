@@ -114,6 +114,8 @@ void MobrelMainWidget::createChildren() {
     }
     connect(devicePage->connectionScreen(), &DeviceConnectedWidget::deviceReady, this,
             &MobrelMainWidget::onDeviceReady);
+    connect(devicePage->connectionScreen(), &DeviceConnectedWidget::deviceLost, this,
+            &MobrelMainWidget::onDeviceLost);
     connect(backupPage, &MobrelBackupWidget::navigationEnabled, this, &MobrelMainWidget::setNavigationEnabled);
     connect(backupPage, &MobrelBackupWidget::backupListChanged, restorePage, &MobrelRestoreWidget::reloadBackupList);
     connect(restorePage, &MobrelRestoreWidget::navigationEnabled, this, &MobrelMainWidget::setNavigationEnabled);
@@ -275,12 +277,20 @@ MyPushButton* MobrelMainWidget::titleButton(int index) const {
 void MobrelMainWidget::onDeviceReady() {
     devicePage->chooseVisibleChild();
     DeviceManagerWidget* browser = devicePage->dataBrowser();
+    browser->resetAllItems();  // after a reconnection the views still hold the earlier lists
     browser->showDeviceInfo();
     const DeviceManager_DeviceInfoWidget* info = browser->deviceInfoView();
     const QString name = deviceName(info->deviceBrand(), info->deviceModel());
     backupPage->setSourceDevice(true, name, info->deviceBrand(), info->deviceModel());
     restorePage->setDestinationDevice(true, name);
     browser->updateItemCounts(true);
+}
+
+void MobrelMainWidget::onDeviceLost() {
+    // Work still running fails on its own and says so; no new work may start.
+    devicePage->chooseVisibleChild();
+    backupPage->setSourceDevice(false, QString());
+    restorePage->setDestinationDevice(false, QString());
 }
 
 void MobrelMainWidget::closeButton_slots() { close(); }

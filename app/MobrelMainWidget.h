@@ -57,6 +57,7 @@ public slots:
 
     // The connection screen's phone has been brought up.
     void onDeviceReady();
+    void onDeviceLost();
 
 private:
     void createChildren();

@@ -110,6 +110,7 @@ void MobrelBackupWidget::setLanguageTexts() {
 
 void MobrelBackupWidget::setSourceDevice(bool connected, const QString& deviceName,
                                          const QString& brand, const QString& model) {
+    sourceConnected = connected;
     deviceBrand = brand;
     deviceModel = model;
     sourceLabel->setText(tr("Source: ") + tr("Device"));
@@ -188,7 +189,7 @@ void MobrelBackupWidget::tTimer1_slots() {
 
 void MobrelBackupWidget::backupDataThread_Finished() {
     emit navigationEnabled(true);
-    backupButton->setButtonEnabled(true);
+    backupButton->setButtonEnabled(sourceConnected);  // the phone may have gone meanwhile
     outputPathButton->setButtonEnabled(true);
     progressTimer.stop();
     showCheckBoxes(categoryItems);

@@ -76,6 +76,7 @@ private:
     QReadWriteLock updateLock;
     QStringList categoryNames;
     ExportingView* pendingExportView = nullptr;
+    bool sourceConnected = false;
     QString deviceBrand;
     QString deviceModel;
     QLabel* sourcePanel;

@@ -99,6 +99,7 @@ void MobrelRestoreWidget::setLanguageTexts() {
 }
 
 void MobrelRestoreWidget::setDestinationDevice(bool connected, const QString& deviceName) {
+    destinationConnected = connected;
     destinationLabel->setText(QStringLiteral("Destination: Android"));
     noPhonePicture->setVisible(!connected);
     phonePicture->setVisible(connected);
@@ -209,7 +210,7 @@ void MobrelRestoreWidget::tTimer1_slots() {
 
 void MobrelRestoreWidget::restoreDataThread_Finished() {
     emit navigationEnabled(true);
-    restoreButton->setButtonEnabled(true);
+    restoreButton->setButtonEnabled(destinationConnected);  // the phone may have gone meanwhile
     progressTimer.stop();
     smsPromptBox->hide();
     smsPromptBox->setAccepted(false);

@@ -94,4 +94,5 @@ private:
     MyMessageBoxWidget* smsPromptBox;
     QTimer progressTimer;
     QReadWriteLock updateLock;
+    bool destinationConnected = false;
 };

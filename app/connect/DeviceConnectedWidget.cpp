@@ -234,7 +234,13 @@ void DeviceConnectedWidget::m_CheckDeviceDetectedThread_Finished() {
 }
 
 void DeviceConnectedWidget::m_Timer1_slots() {
-    if (countThread->lastCount() < 1) {
+    const int count = countThread->lastCount();
+    if (count < 1) {
+        // Only a check that ran and saw no phone counts as gone, not one that failed.
+        if (connected && count == 0) {
+            connected = false;
+            emit deviceLost();
+        }
         showPage(connectPage);
         return;
     }

@@ -29,12 +29,15 @@ public:
     void loadImages();
     void setLanguageTexts();
 
-    // True once a bring-up has succeeded; it stays true.
+    // True from a successful bring-up until the phone is gone.
     bool isConnected() const { return connected; }
 
 signals:
     // The bring-up succeeded: the phone is ready for the data browser.
     void deviceReady();
+    // The ready phone is no longer seen; when a phone is seen again it is
+    // detected and brought up afresh.
+    void deviceLost();
 
 private slots:
     void m_ReadyScanThread_Finished();
