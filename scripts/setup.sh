@@ -7,7 +7,7 @@ packages=(
     qt6-base-dev qt6-svg-dev libcjson-dev libudev-dev
     fonts-lato fonts-liberation chromium xvfb
     googletest libgtest-dev libgmock-dev
-    adb python3 binutils procps iproute2 poppler-utils
+    adb python3 binutils procps iproute2 poppler-utils desktop-file-utils
 )
 
 missing=()
