@@ -200,9 +200,18 @@ void MobrelBackupWidget::backupDataThread_Finished() {
         pendingExportView = nullptr;
     }
     if (backupWorker.stopRequested) {
-        // Never the output folder itself: only a run folder this run made.
-        if (!backupWorker.runName.isEmpty() && QFileInfo(backupWorker.runFolder).isDir())
-            QDir(backupWorker.runFolder).removeRecursively();
+        removeRunFolder();
+        return;
+    }
+    if (!backupWorker.runFilesWritten) {
+        // A full disk or a folder that cannot be written: nothing of the run
+        // could be restored, so it is neither listed nor left behind.
+        removeRunFolder();
+        askUser(tr("Backup failed"),
+                tr("The backup could not be saved in the output folder %1. Please check that the folder can be "
+                   "written and that the disk has room.")
+                    .arg(QDir::toNativeSeparators(folderSetting(QLatin1String(kSavePathKey)))),
+                false);
         return;
     }
     recordRun();
@@ -218,6 +227,12 @@ void MobrelBackupWidget::backupDataThread_Finished() {
                       true);
     if (open) QDesktopServices::openUrl(QUrl::fromLocalFile(backupWorker.runFolder));
     emit backupListChanged();
+}
+
+void MobrelBackupWidget::removeRunFolder() {
+    // Never the output folder itself: only a run folder this run made.
+    if (!backupWorker.runName.isEmpty() && QFileInfo(backupWorker.runFolder).isDir())
+        QDir(backupWorker.runFolder).removeRecursively();
 }
 
 void MobrelBackupWidget::recordRun() { recordBackupRun(backupListFile(), backupWorker.runName, backupWorker.runFolder); }

@@ -66,6 +66,7 @@ private:
     // Makes the run folder and starts the worker on it.
     void startRun(bool backupMode);
     void recordRun();
+    void removeRunFolder();
     // The names of the categories the run did not save whole.
     QStringList incompleteCategories() const;
     // true when the left button was chosen.

@@ -77,7 +77,7 @@ bool DataFileOut::commit() {
         m_file.cancelWriting();
         return false;
     }
-    return m_file.commit();
+    return commitWhole(m_file);
 }
 
 DataFileIn readDataFile(const QString& runFolder, DataFile file) {

@@ -1,10 +1,10 @@
 #include "exportfiles.h"
 
-#include <QSaveFile>
 #include <cstring>
 
 #include "bytetext.h"
 #include "recordwalk.h"
+#include "runfiles.h"
 
 namespace {
 
@@ -21,7 +21,7 @@ bool writeExportFile(const QString& runFolder, const char* category, const char*
                    QString::fromLatin1(ending));
     if (!file.open(QIODevice::WriteOnly)) return false;
     fill([&file](const QByteArray& bytes) { file.write(bytes); });
-    return file.commit();
+    return commitWhole(file);
 }
 
 QByteArrayList contactValues(const MobrelContact& c) {

@@ -22,6 +22,14 @@ QString defaultTemplateFolder() {
     return QCoreApplication::applicationDirPath() + QStringLiteral("/resource");
 }
 
+bool commitWhole(QSaveFile& file) {
+    if (!file.flush()) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
+}
+
 bool ensureSubfolder(const QString& parent, const QString& name) {
     const QString path = parent + QLatin1Char('/') + name;
     const QFileInfo info(path);

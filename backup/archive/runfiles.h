@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QSaveFile>
 #include <QSet>
 #include <QString>
 
@@ -13,6 +14,11 @@ inline constexpr const char* kCategoryFolders[kArchiveCategoryCount] = {
 
 // "<A>/resource", A being the folder of the running program.
 QString defaultTemplateFolder();
+
+// Commits file only when all its bytes reached the disk: QSaveFile's commit
+// misses a failure of its last buffered write (a full disk) and would keep an
+// empty or cut file. Cancelled otherwise.
+bool commitWhole(QSaveFile& file);
 
 // Creates the folder name inside parent unless parent/name is already a folder.
 // True when parent/name is a folder afterwards.

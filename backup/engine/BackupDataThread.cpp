@@ -119,6 +119,7 @@ void BackupDataThread::setPacing(unsigned long recordMs, unsigned long pageMs) {
 
 void BackupDataThread::run() {
     stopRequested = false;
+    runFilesWritten = false;
     for (int type = 0; type < kCategoryCount; ++type) {
         doneCount[type] = 0;
         categoryComplete[type] = false;
@@ -128,10 +129,10 @@ void BackupDataThread::run() {
     copyViewerTemplate(templateFolder, runFolder);
     MobrelDeviceInfo device{};
     MobrelApi_GetAndroidDevicesInfo(&device, 0);
-    bool runFilesWritten = writeDeviceInfoJs(runFolder, device, templateFolder);
+    bool ownFiles = writeDeviceInfoJs(runFolder, device, templateFolder);
     std::array<bool, kCategoryCount> chosen{};
     for (int type = 0; type < kCategoryCount; ++type) chosen[type] = categoryState[type] == kChosen;
-    runFilesWritten = writeProfileJs(runFolder, chosen) && runFilesWritten;
+    ownFiles = writeProfileJs(runFolder, chosen) && ownFiles;
 
     CompletedCounts written;
     for (int type = 0; type < kCategoryCount; ++type) {
@@ -141,8 +142,9 @@ void BackupDataThread::run() {
         categoryState[type] = kWritten;
     }
     // Without its summary the run cannot be restored: none of it is whole.
-    runFilesWritten = writeBackupInfoJs(runFolder, written) && runFilesWritten;
-    if (!runFilesWritten) {
+    ownFiles = writeBackupInfoJs(runFolder, written) && ownFiles;
+    runFilesWritten = ownFiles;
+    if (!ownFiles) {
         for (auto& complete : categoryComplete) complete = false;
     }
 }

@@ -36,6 +36,9 @@ public:
     // Whether the category reached the run folder whole: fetched without a
     // failure, every item copied and every file written. Valid after the run.
     std::array<std::atomic<bool>, kCategoryCount> categoryComplete;
+    // Whether the run's own files (device facts, profile, summary) were written:
+    // without them nothing of the run can be restored. Valid after the run.
+    std::atomic<bool> runFilesWritten{false};
     QString runFolder;
     QString runName;
     std::atomic<bool> stopRequested{false};

@@ -1,9 +1,11 @@
-// The real main window against phonesim's small phone behind the real adb,
-// with the phone gone in the middle of the work: a flush, a backup, a restore,
-// a deletion and an export. Each time the work ends and says what it could
-// not do, the connection screen comes back, what the user owns stays (an
-// earlier backup byte for byte, the phone's unticked photos), and once the
-// phone is back the same work succeeds. The functions run in order.
+// The real main window against phonesim's small phone behind the real adb
+// while things break: the phone gone in the middle of a flush, a backup, a
+// restore, a deletion and an export, the adb server killed, the companion
+// misbehaving, an output folder that cannot take a backup. Each time the work
+// ends and says what it could not do, the connection screen comes back when
+// the phone is gone, what the user owns stays (an earlier backup byte for
+// byte, the phone's unticked photos), and the same work succeeds once the
+// trouble is over. The functions run in order.
 #include <QComboBox>
 #include <QDesktopServices>
 #include <QtTest>
@@ -23,7 +25,10 @@
 #include "MyPushButton.h"
 #include "UpdateChecker.h"
 #include "UpdateService.h"
+#include "base/paths.h"
+#include "base/settings.h"
 #include "backuplist.h"
+#include "datareaders.h"
 #include "connect/DeviceConnectedWidget.h"
 #include "gui_stall_meter.h"
 #include "mobrelclient.h"
@@ -32,6 +37,8 @@
 #include "startup.h"
 
 using namespace mobreltest;
+
+Q_DECLARE_METATYPE(phonesim::Faults)
 
 namespace {
 
@@ -43,11 +50,11 @@ std::map<std::string, std::string> contentsOf(const QString& folder) { return tr
 
 }  // namespace
 
-class PhoneGoneTest : public QObject {
+class FaultsTest : public QObject {
     Q_OBJECT
 
 public:
-    explicit PhoneGoneTest(PhoneSim& phone) : sim(phone) {}
+    explicit FaultsTest(PhoneSim& phone) : sim(phone) {}
 
 public slots:
     void openFolder(const QUrl&) {}  // stands in for the desktop's file manager
@@ -60,10 +67,18 @@ private slots:
     }
     void flush();
     void adbServerKilled();
+    void companionFaults_data();
+    void companionFaults();
     void backup();
     void restore();
     void deletion();
     void exportMedia();
+    void folderNotWritable();
+    void diskFills();
+    void cleanup() {
+        if (undoDisk) undoDisk();
+        undoDisk = nullptr;
+    }
 
 private:
     DeviceManagerWidget* browser() const { return window->deviceWidget()->dataBrowser(); }
@@ -88,6 +103,7 @@ private:
                          kLongWaitMs);
     }
     int mediaCount() const { return int(storeCount(sim, kPhotos)); }
+    bool useSmallDisk(const std::string& options);
 
     PhoneSim& sim;
     std::unique_ptr<MobrelMainWidget> window;
@@ -96,9 +112,10 @@ private:
     QString completeRunName;
     size_t backedUpContacts = 0;
     std::map<std::string, std::string> completeFiles;
+    std::function<void()> undoDisk;
 };
 
-void PhoneGoneTest::initTestCase() {
+void FaultsTest::initTestCase() {
     QDesktopServices::setUrlHandler("file", this, "openFolder");
     prepareApplication(QCoreApplication::applicationDirPath());
     window = std::make_unique<MobrelMainWidget>();
@@ -116,7 +133,7 @@ void PhoneGoneTest::initTestCase() {
     QVERIFY(!completeFiles.empty());
 }
 
-void PhoneGoneTest::phoneGoneWhile(const std::function<bool()>& underway, const std::function<bool()>& until) {
+void FaultsTest::phoneGoneWhile(const std::function<bool()>& underway, const std::function<bool()>& until) {
     QVERIFY(waitUntil(underway, kLongWaitMs));
     QVERIFY(sim.stopPhone());
     QVERIFY(waitUntil(until, kLongWaitMs));
@@ -130,7 +147,7 @@ void PhoneGoneTest::phoneGoneWhile(const std::function<bool()>& underway, const 
     QVERIFY(ready());
 }
 
-void PhoneGoneTest::backUp(std::set<int> types) {
+void FaultsTest::backUp(std::set<int> types) {
     window->showBackupPage();
     MobrelBackupWidget* screen = window->backupWidget();
     for (int type = 0; type < 6; ++type)
@@ -142,7 +159,7 @@ void PhoneGoneTest::backUp(std::set<int> types) {
 }
 
 // A flush cut short lists part of the category; the next one lists it all.
-void PhoneGoneTest::flush() {
+void FaultsTest::flush() {
     slowPhone();
     browser()->startFlushData(kContacts);
     phoneGoneWhile([] { return MobrelApi_getItemCurrentLoadedCount(kContacts) > 0; },
@@ -154,7 +171,7 @@ void PhoneGoneTest::flush() {
 
 // With the adb server killed during a flush the phone is found again (or
 // brought up afresh) and a flush then lists everything.
-void PhoneGoneTest::adbServerKilled() {
+void FaultsTest::adbServerKilled() {
     slowPhone();
     browser()->startFlushData(kContacts);
     QVERIFY(waitUntil([] { return MobrelApi_getItemCurrentLoadedCount(kContacts) > 0; }, kLongWaitMs));
@@ -170,8 +187,34 @@ void PhoneGoneTest::adbServerKilled() {
     QCOMPARE(size_t(MobrelApi_getItemTotalLoadedCount(kContacts)), storeCount(sim, kContacts));
 }
 
+void FaultsTest::companionFaults_data() {
+    QTest::addColumn<phonesim::Faults>("faults");
+    phonesim::Faults dropping;
+    dropping.dropAfter = 3;
+    QTest::newRow("drops the connection") << dropping;
+    for (const char* how : {"garbage", "overlong", "short"})
+        QTest::addRow("answers %s", how) << spoiled("getcontactpart10", how, 2);
+    phonesim::Faults slow;
+    slow.delayMs = 1500;
+    QTest::newRow("answers slowly") << slow;
+}
+
+// A flush the companion spoils lists what arrived whole; once it behaves, everything.
+void FaultsTest::companionFaults() {
+    QFETCH(phonesim::Faults, faults);
+    sim.setFaults(faults);
+    browser()->startFlushData(kContacts);
+    QVERIFY(waitUntil([this] { return !browser()->isBusy(); }, kLongWaitMs));
+    QVERIFY(size_t(MobrelApi_getItemTotalLoadedCount(kContacts)) <= storeCount(sim, kContacts));
+    sim.setFaults({});
+    QVERIFY(ready());
+    browser()->startFlushData(kContacts);
+    QVERIFY(waitUntil([this] { return !browser()->isBusy(); }, kLongWaitMs));
+    QCOMPARE(size_t(MobrelApi_getItemTotalLoadedCount(kContacts)), storeCount(sim, kContacts));
+}
+
 // A backup cut short is reported incomplete; the earlier complete one is untouched.
-void PhoneGoneTest::backup() {
+void FaultsTest::backup() {
     slowPhone();
     QTimer::singleShot(0, this, [this] {
         phoneGoneWhile([this] { return window->backupWidget()->worker()->doneCount[kContacts] > 0; },
@@ -185,7 +228,7 @@ void PhoneGoneTest::backup() {
 }
 
 // A restore cut short says what did not arrive; the whole restore succeeds later.
-void PhoneGoneTest::restore() {
+void FaultsTest::restore() {
     MobrelRestoreWidget* screen = window->restoreWidget();
     const auto restoreComplete = [&](std::initializer_list<int> types) {
         window->showRestorePage();
@@ -214,7 +257,7 @@ void PhoneGoneTest::restore() {
 }
 
 // A deletion cut short deletes nothing unticked; the next one deletes the rest.
-void PhoneGoneTest::deletion() {
+void FaultsTest::deletion() {
     window->showDevicePage();
     QVERIFY(loadPhotos());
     GalleryIconShowWidget* gallery = photoView()->findChild<GalleryIconShowWidget*>("gallery");
@@ -226,11 +269,11 @@ void PhoneGoneTest::deletion() {
         ticked.insert(listed(kPhotoKind)[size_t(i)].id);
     }
     std::set<int> kept;
-    for (const MediaItem& item : storeItems(sim, kPhotoKind))
+    for (const mobreltest::MediaItem& item : storeItems(sim, kPhotoKind))
         if (!ticked.count(item.id)) kept.insert(item.id);
     const auto remaining = [&] {
         std::set<int> ids;
-        for (const MediaItem& item : storeItems(sim, kPhotoKind)) ids.insert(item.id);
+        for (const mobreltest::MediaItem& item : storeItems(sim, kPhotoKind)) ids.insert(item.id);
         return ids;
     };
     slowPhone();
@@ -253,7 +296,7 @@ void PhoneGoneTest::deletion() {
 }
 
 // An export of photos cut short is reported incomplete; the next one writes them all.
-void PhoneGoneTest::exportMedia() {
+void FaultsTest::exportMedia() {
     QVERIFY(loadPhotos());
     GalleryIconShowWidget* gallery = photoView()->findChild<GalleryIconShowWidget*>("gallery");
     const auto tickThree = [&] {
@@ -281,6 +324,45 @@ void PhoneGoneTest::exportMedia() {
     QCOMPARE(contentsOf(window->backupWidget()->worker()->runFolder + "/" + kCategoryFolders[kPhotos]).size(), size_t(3));
 }
 
+// A small file system of its own (tmpfs) mounted on the output folder for the
+// test's time; false when this machine does not let the test mount one.
+bool FaultsTest::useSmallDisk(const std::string& options) {
+    const std::string folder = (sim.root() / "disk").string();
+    QDir().mkpath(QString::fromStdString(folder));
+    if (runCommand({"mount", "-t", "tmpfs", "-o", options, "tmpfs", folder}).exitCode != 0) return false;
+    const QString output = folderSetting(kSavePathKey);
+    undoDisk = [this, output, folder] {
+        setFolderSetting(kSavePathKey, output);
+        runCommand({"umount", folder});
+    };
+    setFolderSetting(kSavePathKey, QString::fromStdString(folder));
+    return true;
+}
+
+// A backup into a folder that cannot be written is reported, not listed and not left behind.
+void FaultsTest::folderNotWritable() {
+    if (!useSmallDisk("ro,size=1m")) QSKIP("mounting a file system needs root");
+    const std::string list = readFile(backupListFile().toStdString());
+    backUp({kContacts, kCalls});
+    QVERIFY2(answerer.boxes.value(0).startsWith("Backup failed|The backup could not be saved"),
+             qPrintable(answerer.boxes.value(0)));
+    QCOMPARE(readFile(backupListFile().toStdString()), list);
+}
+
+// A disk that fills during a backup: reported, and whatever is listed can be restored.
+void FaultsTest::diskFills() {
+    if (!useSmallDisk("size=64k")) QSKIP("mounting a file system needs root");
+    backUp({kContacts, kCalls, kPhotos});
+    QVERIFY(!answerer.boxes.value(0).startsWith("Backup finished"));
+    const std::optional<BackupList> list = readBackupList(backupListFile());
+    QVERIFY(list);
+    for (const QString& run : list->paths) {
+        QVERIFY2(isValidRunFolder(run), qPrintable(run));
+        QCOMPARE(readBackupInfoJs(run).status, ReadStatus::Ok);
+    }
+    QCOMPARE(contentsOf(completeRun), completeFiles);
+}
+
 int main(int argc, char** argv) {
     // The window's own connection screen detects and brings up the phone.
     PhoneSim sim;
@@ -290,8 +372,8 @@ int main(int argc, char** argv) {
         return 1;
     }
     QApplication app(argc, argv);
-    PhoneGoneTest test(sim);
+    FaultsTest test(sim);
     return QTest::qExec(&test, argc, argv);
 }
 
-#include "phone_gone_test.moc"
+#include "faults_test.moc"
