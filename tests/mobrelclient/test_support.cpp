@@ -47,7 +47,6 @@ std::string pathWithFirst(const std::string& folder) {
 }  // namespace
 
 std::string standInProgram() { return MOBREL_STANDIN_PROGRAM; }
-std::string probeProgram() { return MOBREL_PROBE_PROGRAM; }
 std::string dataFile(const std::string& name) { return std::string(MOBREL_TEST_DATA) + "/" + name; }
 
 std::string makeTempDir(const std::string& tag) {

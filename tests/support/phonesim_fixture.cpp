@@ -1,10 +1,12 @@
 #include "phonesim_fixture.h"
 
+#include <arpa/inet.h>
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/file.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -17,8 +19,6 @@
 #include <sstream>
 #include <system_error>
 #include <thread>
-
-#include "loopback.h"
 
 extern char** environ;
 
@@ -140,6 +140,29 @@ CommandResult runCommand(const std::vector<std::string>& argv, int timeoutMs) {
     ::close(errPipe[0]);
     if (pid >= 0 && status != -1 && WIFEXITED(status)) result.exitCode = WEXITSTATUS(status);
     return result;
+}
+
+int bindLoopback(int port, int waitMs) {
+    const auto deadline = Clock::now() + std::chrono::milliseconds(waitMs);
+    for (;;) {
+        const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        const int on = 1;
+        ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_port = htons(static_cast<uint16_t>(port));
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        if (::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0) return fd;
+        ::close(fd);
+        if (Clock::now() >= deadline) return -1;
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    }
+}
+
+bool portFree(int port) {
+    const int fd = bindLoopback(port);
+    if (fd >= 0) ::close(fd);
+    return fd >= 0;
 }
 
 int takeMachineLock() {
