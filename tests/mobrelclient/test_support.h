@@ -12,11 +12,7 @@
 
 namespace mobrel::test {
 
-using mobreltest::readFile;
-using mobreltest::runCommand;
-using mobreltest::ScopedEnv;
-using mobreltest::splitLines;
-using mobreltest::writeFile;
+using namespace mobreltest;  // files, environment and commands
 
 // The stand-in adb (also the probe) and the recorded test data (from CMake).
 std::string standInProgram();

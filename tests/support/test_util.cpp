@@ -22,13 +22,6 @@ void writeFile(const fs::path& file, const std::string& bytes) {
     std::ofstream(file, std::ios::binary | std::ios::trunc) << bytes;
 }
 
-std::vector<std::string> splitLines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
-    return lines;
-}
-
 std::map<std::string, std::string> treeContents(const fs::path& folder) {
     std::map<std::string, std::string> files;
     std::error_code ec;

@@ -12,7 +12,6 @@ namespace mobreltest {
 std::string readFile(const std::filesystem::path& file);  // "" when it cannot be read
 // Writes the bytes, making the folders on the way.
 void writeFile(const std::filesystem::path& file, const std::string& bytes);
-std::vector<std::string> splitLines(const std::string& text);
 // Every regular file below folder: relative path to bytes.
 std::map<std::string, std::string> treeContents(const std::filesystem::path& folder);
 std::string hex(const std::string& bytes);  // upper-case, written apart from the library's and phonesim's encoders
