@@ -44,219 +44,193 @@ class BaseTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void formatters_data();
-    void formatters();
-    void defaultOutputFolder_data();
-    void defaultOutputFolder();
-    void storedFolders_data();
-    void storedFolders();
-    void backupListFileLocation();
-    void runFolder_data();
-    void runFolder();
-    void runFolderNotCreated();
-    void temporaryFolders();
-    void privateFolderRefusesForeignNames_data();
-    void privateFolderRefusesForeignNames();
-};
-
-// Per formatter, value and text. Sizes: 1000 stays bytes, 1e6 stays KB, 1e9
-// stays M, and M and G count whole KB and MB. Durations are not wrapped at a day.
-void BaseTest::formatters_data() {
-    QTest::addColumn<QString>("kind");
-    QTest::addColumn<qint64>("value");
-    QTest::addColumn<QString>("text");
-    using Cases = std::vector<std::pair<qint64, const char*>>;
-    const std::pair<const char*, Cases> table[] = {
-        {"size", {{0, "0 Bytes"}, {-5, "-5 Bytes"}, {1000, "1000 Bytes"}, {1001, "1.00 KB"},
-                  {1000000, "1000.00 KB"}, {1500000, "1.50 M"}, {1005500, "1.00 M"},
-                  {1000000000, "1000.00 M"}, {1000000001, "1.00 G"}, {1005500000, "1.00 G"}}},
-        {"duration",
-         {{0, "00:00:00"}, {3725, "01:02:05"}, {90000, "25:00:00"}, {-1, "5124095576030431:00:15"}}},
-        {"play", {{0, "00:00"}, {59, "00:59"}, {3600, "01:00:00"}, {3725, "01:02:05"}}},
-        {"time", {{0, "1970-01-01 00:00:00"}, {1709647629, "2024-03-05 14:07:09"},
-                  {-1, "1969-12-31 23:59:59"}, {std::numeric_limits<qint64>::max(), ""}}},
-    };
-    for (const auto& [kind, cases] : table) {
-        for (const auto& [value, text] : cases) {
-            QTest::addRow("%s %lld", kind, static_cast<long long>(value))
-                << QString(kind) << value << QString(text);
+    // Per formatter, value and text. Sizes: 1000 stays bytes, 1e6 stays KB, 1e9
+    // stays M, and M and G count whole KB and MB. Durations are not wrapped at a day.
+    void formatters_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<qint64>("value");
+        QTest::addColumn<QString>("text");
+        using Cases = std::vector<std::pair<qint64, const char*>>;
+        const std::pair<const char*, Cases> table[] = {
+            {"size", {{0, "0 Bytes"}, {-5, "-5 Bytes"}, {1000, "1000 Bytes"}, {1001, "1.00 KB"},
+                      {1000000, "1000.00 KB"}, {1500000, "1.50 M"}, {1005500, "1.00 M"},
+                      {1000000000, "1000.00 M"}, {1000000001, "1.00 G"}, {1005500000, "1.00 G"}}},
+            {"duration",
+             {{0, "00:00:00"}, {3725, "01:02:05"}, {90000, "25:00:00"}, {-1, "5124095576030431:00:15"}}},
+            {"play", {{0, "00:00"}, {59, "00:59"}, {3600, "01:00:00"}, {3725, "01:02:05"}}},
+            {"time", {{0, "1970-01-01 00:00:00"}, {1709647629, "2024-03-05 14:07:09"},
+                      {-1, "1969-12-31 23:59:59"}, {std::numeric_limits<qint64>::max(), ""}}},
+        };
+        for (const auto& [kind, cases] : table) {
+            for (const auto& [value, text] : cases) {
+                QTest::addRow("%s %lld", kind, static_cast<long long>(value))
+                    << QString(kind) << value << QString(text);
+            }
         }
     }
-}
-
-// "duration" and "play" take the value as unsigned seconds (-1 is the largest).
-void BaseTest::formatters() {
-    QFETCH(QString, kind);
-    QFETCH(qint64, value);
-    QFETCH(QString, text);
-    const QString result = kind == "size"       ? formatSize(value)
-                           : kind == "duration" ? formatDuration(quint64(value))
-                           : kind == "play"     ? formatPlayTime(quint64(value))
-                                                : formatTimestamp(value);
-    QCOMPARE(result, text);
-}
-
-void BaseTest::defaultOutputFolder_data() {
-    QTest::addColumn<QStringList>("existing");
-    QTest::addColumn<QString>("userDirs");  // XDG_DOCUMENTS_DIR of user-dirs.dirs
-    QTest::addColumn<QString>("documents");
-    QTest::newRow("nothing: Documents is created") << QStringList() << "" << "Documents";
-    QTest::newRow("My Documents") << QStringList{"My Documents"} << "" << "My Documents";
-    QTest::newRow("Documents first") << QStringList{"My Documents", "Documents"} << ""
-                                     << "Documents";
-    QTest::newRow("XDG documents folder") << QStringList{"Dokumente", "Documents"}
-                                          << "$HOME/Dokumente" << "Dokumente";
-    QTest::newRow("missing XDG folder falls back") << QStringList{"Documents"} << "$HOME/Gone"
-                                                   << "Documents";
-}
-
-void BaseTest::defaultOutputFolder() {
-    QFETCH(QStringList, existing);
-    QFETCH(QString, userDirs);
-    QFETCH(QString, documents);
-    const QString home = freshHome(QTest::currentDataTag(), existing);
-    const QString userDirsFile = g_root + "/config/user-dirs.dirs";
-    if (!userDirs.isEmpty()) {
-        QVERIFY(QDir().mkpath(g_root + "/config"));
-        QFile file(userDirsFile);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("XDG_DOCUMENTS_DIR=\"" + userDirs.toUtf8() + "\"\n");
+    // "duration" and "play" take the value as unsigned seconds (-1 is the largest).
+    void formatters() {
+        QFETCH(QString, kind);
+        QFETCH(qint64, value);
+        QFETCH(QString, text);
+        const QString result = kind == "size"       ? formatSize(value)
+                               : kind == "duration" ? formatDuration(quint64(value))
+                               : kind == "play"     ? formatPlayTime(quint64(value))
+                                                    : formatTimestamp(value);
+        QCOMPARE(result, text);
     }
-    const QString folder = folderSetting(kSavePathKey);
-    QFile::remove(userDirsFile);
-    QCOMPARE(folder, home + "/" + documents + "/Tolvane/Mobrel");
-    QVERIFY(QFileInfo(folder).isDir());
-}
-
-void BaseTest::storedFolders_data() {
-    QTest::addColumn<QString>("key");
-    QTest::newRow("SavePath") << QString(kSavePathKey);
-    QTest::newRow("openfile") << QString(kOpenFileKey);
-}
-
-// A stored folder is returned while it exists; once removed the default takes
-// its place, and the stale value stays in the store.
-void BaseTest::storedFolders() {
-    QFETCH(QString, key);
-    const QString home = freshHome("stored-" + key, {"Documents"});
-    const QString picked = home + "/picked folder";
-    QVERIFY(QDir().mkpath(picked));
-    setFolderSetting(key, picked);
-    QCOMPARE(folderSetting(key), picked);
-
-    QVERIFY(QDir(picked).removeRecursively());
-    QCOMPARE(folderSetting(key), home + "/Documents/Tolvane/Mobrel");
-    const QSettings store(g_root + "/config/Tolvane/Mobrel.conf", QSettings::IniFormat);
-    QCOMPARE(store.value(key).toString(), picked);
-}
-
-void BaseTest::backupListFileLocation() {
-    const QString home = freshHome("list", {});
-    QCOMPARE(backupListFile(), g_root + "/config/Tolvane/config/mobrellist.ini");
-    QVERIFY(QFileInfo(g_root + "/config/Tolvane/config").isDir());
-
-    // Without a usable XDG_CONFIG_HOME the file lives under ~/.config.
-    const QByteArray config = qgetenv("XDG_CONFIG_HOME");
-    for (const QByteArray& value : {QByteArray(), QByteArray("relative/config")}) {
-        qputenv("XDG_CONFIG_HOME", value);
-        const QString file = backupListFile();
-        qputenv("XDG_CONFIG_HOME", config);
-        QCOMPARE(file, home + "/.config/Tolvane/config/mobrellist.ini");
+    void defaultOutputFolder_data() {
+        QTest::addColumn<QStringList>("existing");
+        QTest::addColumn<QString>("userDirs");  // XDG_DOCUMENTS_DIR of user-dirs.dirs
+        QTest::addColumn<QString>("documents");
+        QTest::newRow("nothing: Documents is created") << QStringList() << "" << "Documents";
+        QTest::newRow("My Documents") << QStringList{"My Documents"} << "" << "My Documents";
+        QTest::newRow("Documents first") << QStringList{"My Documents", "Documents"} << ""
+                                         << "Documents";
+        QTest::newRow("XDG documents folder") << QStringList{"Dokumente", "Documents"}
+                                              << "$HOME/Dokumente" << "Dokumente";
+        QTest::newRow("missing XDG folder falls back") << QStringList{"Documents"} << "$HOME/Gone"
+                                                       << "Documents";
     }
-}
-
-void BaseTest::runFolder_data() {
-    QTest::addColumn<QString>("brand");
-    QTest::addColumn<QString>("model");
-    QTest::addColumn<QString>("device");  // the device part of both names
-    QTest::newRow("brand removed from model") << "samsung" << "samsung SM-G900F"
-                                              << "samsung  SM-G900F";
-    QTest::newRow("brand not in model") << "HTC" << "One" << "HTC One";
-    QTest::newRow("every occurrence") << "LG" << "LGxLG" << "LG x";
-    QTest::newRow("case-sensitive") << "htc" << "HTC One" << "htc HTC One";
-    QTest::newRow("control characters") << "Moto\t" << "G\r5\n\x01" << "Moto G5";
-    QTest::newRow("separators stay inside") << "x" << "../..\\evil" << "x .._.._evil";
-}
-
-void BaseTest::runFolder() {
-    QFETCH(QString, brand);
-    QFETCH(QString, model);
-    QFETCH(QString, device);
-    const QString output = g_root + "/output";
-    QVERIFY(QDir().mkpath(output));
-    setFolderSetting(kSavePathKey, output);
-
-    const RunFolder run =
-        createOutputFolder(brand, model, QDateTime(QDate(2024, 3, 5), QTime(14, 7, 9)));
-    QCOMPARE(run.folder, output + "/" + device + "-03-05-2024-14-07-09");
-    QCOMPARE(run.name, "03-05-2024-14-07-09-" + device);
-    QVERIFY(run.created);
-    QVERIFY(QFileInfo(run.folder).isDir());
-    QCOMPARE(QFileInfo(run.folder).absolutePath(), output);
-
-    // A second run of the same second gets a folder and a name of its own.
-    const RunFolder again =
-        createOutputFolder(brand, model, QDateTime(QDate(2024, 3, 5), QTime(14, 7, 9)));
-    QCOMPARE(again.folder, output + "/" + device + "-03-05-2024-14-07-09(2)");
-    QCOMPARE(again.name, "03-05-2024-14-07-09(2)-" + device);
-    QVERIFY(again.created);
-}
-
-// A folder that cannot be made is reported, not passed on as made.
-void BaseTest::runFolderNotCreated() {
-    const QString output = g_root + "/blocked output";
-    QVERIFY(QDir().mkpath(output));
-    QVERIFY(QFile(output + "/HTC One-03-05-2024-14-07-09").open(QIODevice::WriteOnly));
-    setFolderSetting(kSavePathKey, output);
-    const RunFolder run =
-        createOutputFolder("HTC", "One", QDateTime(QDate(2024, 3, 5), QTime(14, 7, 9)));
-    QCOMPARE(run.folder, output + "/HTC One-03-05-2024-14-07-09");
-    QVERIFY(!run.created);
-}
-
-void BaseTest::temporaryFolders() {
-    const QString runtime = g_root + "/runtime/";
-    QCOMPARE(privateTempFolder(), runtime);
-    QCOMPARE(mobrelTempFolder(), runtime + "Tolvane/mobrel/");
-    QVERIFY(QFileInfo(runtime + "Tolvane/mobrel").isDir());
-    // The library empties its work folder; the GUI only makes sure it exists.
-    QFile keep(runtime + "Tolvane/mobrel/thumb.jpg");
-    QVERIFY(keep.open(QIODevice::WriteOnly));
-    keep.close();
-    mobrelTempFolder();
-    QVERIFY(keep.exists());
-}
-
-void BaseTest::privateFolderRefusesForeignNames_data() {
-    QTest::addColumn<QString>("taken");  // what already holds the name mobrel-<uid>
-    QTest::addColumn<bool>("reused");
-    QTest::newRow("nothing") << "" << true;
-    QTest::newRow("our private folder") << "private" << true;
-    QTest::newRow("open folder") << "open" << false;
-    QTest::newRow("symlink to a private folder") << "link" << false;
-    QTest::newRow("file") << "file" << false;
-}
-
-void BaseTest::privateFolderRefusesForeignNames() {
-    QFETCH(QString, taken);
-    QFETCH(bool, reused);
-    const QString parent = g_root + "/tmp-" + QTest::currentDataTag();
-    QVERIFY(QDir().mkpath(parent));
-    const QString name = parent + "/mobrel-" + QString::number(geteuid());
-    if (taken == "private") QVERIFY(makeFolder(name, 0700));
-    if (taken == "open") QVERIFY(makeFolder(name, 0755));
-    if (taken == "link") {
-        QVERIFY(makeFolder(parent + "/elsewhere", 0700));
-        QVERIFY(QFile::link(parent + "/elsewhere", name));
+    void defaultOutputFolder() {
+        QFETCH(QStringList, existing);
+        QFETCH(QString, userDirs);
+        QFETCH(QString, documents);
+        const QString home = freshHome(QTest::currentDataTag(), existing);
+        const QString userDirsFile = g_root + "/config/user-dirs.dirs";
+        if (!userDirs.isEmpty()) {
+            QVERIFY(QDir().mkpath(g_root + "/config"));
+            QFile file(userDirsFile);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write("XDG_DOCUMENTS_DIR=\"" + userDirs.toUtf8() + "\"\n");
+        }
+        const QString folder = folderSetting(kSavePathKey);
+        QFile::remove(userDirsFile);
+        QCOMPARE(folder, home + "/" + documents + "/Tolvane/Mobrel");
+        QVERIFY(QFileInfo(folder).isDir());
     }
-    if (taken == "file") QVERIFY(QFile(name).open(QIODevice::WriteOnly));
+    void storedFolders_data() {
+        QTest::addColumn<QString>("key");
+        QTest::newRow("SavePath") << QString(kSavePathKey);
+        QTest::newRow("openfile") << QString(kOpenFileKey);
+    }
+    // A stored folder is returned while it exists; once removed the default takes
+    // its place, and the stale value stays in the store.
+    void storedFolders() {
+        QFETCH(QString, key);
+        const QString home = freshHome("stored-" + key, {"Documents"});
+        const QString picked = home + "/picked folder";
+        QVERIFY(QDir().mkpath(picked));
+        setFolderSetting(key, picked);
+        QCOMPARE(folderSetting(key), picked);
 
-    const QString folder = privateFolderIn(parent);
-    QVERIFY(isPrivateFolder(folder));
-    QCOMPARE(folder == name + "/", reused);
-    if (!reused) QVERIFY(folder.startsWith(name + "-"));
-    QCOMPARE(privateFolderIn(parent) == folder, reused);
-}
+        QVERIFY(QDir(picked).removeRecursively());
+        QCOMPARE(folderSetting(key), home + "/Documents/Tolvane/Mobrel");
+        const QSettings store(g_root + "/config/Tolvane/Mobrel.conf", QSettings::IniFormat);
+        QCOMPARE(store.value(key).toString(), picked);
+    }
+    void backupListFileLocation() {
+        const QString home = freshHome("list", {});
+        QCOMPARE(backupListFile(), g_root + "/config/Tolvane/config/mobrellist.ini");
+        QVERIFY(QFileInfo(g_root + "/config/Tolvane/config").isDir());
+
+        // Without a usable XDG_CONFIG_HOME the file lives under ~/.config.
+        const QByteArray config = qgetenv("XDG_CONFIG_HOME");
+        for (const QByteArray& value : {QByteArray(), QByteArray("relative/config")}) {
+            qputenv("XDG_CONFIG_HOME", value);
+            const QString file = backupListFile();
+            qputenv("XDG_CONFIG_HOME", config);
+            QCOMPARE(file, home + "/.config/Tolvane/config/mobrellist.ini");
+        }
+    }
+    void runFolder_data() {
+        QTest::addColumn<QString>("brand");
+        QTest::addColumn<QString>("model");
+        QTest::addColumn<QString>("device");  // the device part of both names
+        QTest::newRow("brand removed from model") << "samsung" << "samsung SM-G900F"
+                                                  << "samsung  SM-G900F";
+        QTest::newRow("brand not in model") << "HTC" << "One" << "HTC One";
+        QTest::newRow("every occurrence") << "LG" << "LGxLG" << "LG x";
+        QTest::newRow("case-sensitive") << "htc" << "HTC One" << "htc HTC One";
+        QTest::newRow("control characters") << "Moto\t" << "G\r5\n\x01" << "Moto G5";
+        QTest::newRow("separators stay inside") << "x" << "../..\\evil" << "x .._.._evil";
+    }
+    void runFolder() {
+        QFETCH(QString, brand);
+        QFETCH(QString, model);
+        QFETCH(QString, device);
+        const QString output = g_root + "/output";
+        QVERIFY(QDir().mkpath(output));
+        setFolderSetting(kSavePathKey, output);
+
+        const RunFolder run =
+            createOutputFolder(brand, model, QDateTime(QDate(2024, 3, 5), QTime(14, 7, 9)));
+        QCOMPARE(run.folder, output + "/" + device + "-03-05-2024-14-07-09");
+        QCOMPARE(run.name, "03-05-2024-14-07-09-" + device);
+        QVERIFY(run.created);
+        QVERIFY(QFileInfo(run.folder).isDir());
+        QCOMPARE(QFileInfo(run.folder).absolutePath(), output);
+
+        // A second run of the same second gets a folder and a name of its own.
+        const RunFolder again =
+            createOutputFolder(brand, model, QDateTime(QDate(2024, 3, 5), QTime(14, 7, 9)));
+        QCOMPARE(again.folder, output + "/" + device + "-03-05-2024-14-07-09(2)");
+        QCOMPARE(again.name, "03-05-2024-14-07-09(2)-" + device);
+        QVERIFY(again.created);
+    }
+    // A folder that cannot be made is reported, not passed on as made.
+    void runFolderNotCreated() {
+        const QString output = g_root + "/blocked output";
+        QVERIFY(QDir().mkpath(output));
+        QVERIFY(QFile(output + "/HTC One-03-05-2024-14-07-09").open(QIODevice::WriteOnly));
+        setFolderSetting(kSavePathKey, output);
+        const RunFolder run =
+            createOutputFolder("HTC", "One", QDateTime(QDate(2024, 3, 5), QTime(14, 7, 9)));
+        QCOMPARE(run.folder, output + "/HTC One-03-05-2024-14-07-09");
+        QVERIFY(!run.created);
+    }
+    void temporaryFolders() {
+        const QString runtime = g_root + "/runtime/";
+        QCOMPARE(privateTempFolder(), runtime);
+        QCOMPARE(mobrelTempFolder(), runtime + "Tolvane/mobrel/");
+        QVERIFY(QFileInfo(runtime + "Tolvane/mobrel").isDir());
+        // The library empties its work folder; the GUI only makes sure it exists.
+        QFile keep(runtime + "Tolvane/mobrel/thumb.jpg");
+        QVERIFY(keep.open(QIODevice::WriteOnly));
+        keep.close();
+        mobrelTempFolder();
+        QVERIFY(keep.exists());
+    }
+    void privateFolderRefusesForeignNames_data() {
+        QTest::addColumn<QString>("taken");  // what already holds the name mobrel-<uid>
+        QTest::addColumn<bool>("reused");
+        QTest::newRow("nothing") << "" << true;
+        QTest::newRow("our private folder") << "private" << true;
+        QTest::newRow("open folder") << "open" << false;
+        QTest::newRow("symlink to a private folder") << "link" << false;
+        QTest::newRow("file") << "file" << false;
+    }
+    void privateFolderRefusesForeignNames() {
+        QFETCH(QString, taken);
+        QFETCH(bool, reused);
+        const QString parent = g_root + "/tmp-" + QTest::currentDataTag();
+        QVERIFY(QDir().mkpath(parent));
+        const QString name = parent + "/mobrel-" + QString::number(geteuid());
+        if (taken == "private") QVERIFY(makeFolder(name, 0700));
+        if (taken == "open") QVERIFY(makeFolder(name, 0755));
+        if (taken == "link") {
+            QVERIFY(makeFolder(parent + "/elsewhere", 0700));
+            QVERIFY(QFile::link(parent + "/elsewhere", name));
+        }
+        if (taken == "file") QVERIFY(QFile(name).open(QIODevice::WriteOnly));
+
+        const QString folder = privateFolderIn(parent);
+        QVERIFY(isPrivateFolder(folder));
+        QCOMPARE(folder == name + "/", reused);
+        if (!reused) QVERIFY(folder.startsWith(name + "-"));
+        QCOMPARE(privateFolderIn(parent) == folder, reused);
+    }
+};
 
 int main(int argc, char** argv) {
     QTemporaryDir root;

@@ -9,7 +9,6 @@
 
 #include "library_e2e.h"
 #include "mobrelclient.h"
-#include "png_check.h"
 
 using namespace mobreltest;
 namespace fs = std::filesystem;
@@ -36,7 +35,7 @@ TEST(MediaOnAnEmptyPhone, EmptyListsFirstExportAndDotDotPaths) {
     const std::vector<MediaItem> photos = listed(kPhotoKind);
     ASSERT_EQ(photos.size(), 1u);
     EXPECT_EQ(photos[0].path, "/storage/emulated/0/Images/first.png");
-    EXPECT_TRUE(isPngFile(thumbnailOf(kPhotoKind, photos[0])));
+    EXPECT_GT(pngSize(readFile(thumbnailOf(kPhotoKind, photos[0]))).first, 0u);
 
     // A spoiled storage path is not kept: no path can be checked against it, so
     // nothing is pulled, and the next export asks again.

@@ -13,7 +13,6 @@
 
 #include "library_e2e.h"
 #include "mobrelclient.h"
-#include "png_check.h"
 
 using namespace mobreltest;
 namespace fs = std::filesystem;
@@ -87,7 +86,7 @@ TEST_F(Media, EveryRecordAndThumbnailMatchesThePhone) {
         ASSERT_EQ(got.size(), expected.size());
         for (size_t i = 0; i < got.size(); ++i) {
             EXPECT_EQ(got[i], expected[i]) << "index " << i;
-            EXPECT_TRUE(isPngFile(thumbnailOf(*kind, got[i])));
+            EXPECT_GT(pngSize(readFile(thumbnailOf(*kind, got[i]))).first, 0u);
         }
         MediaItem none;
         EXPECT_FALSE(kind->at(-1, none));
@@ -139,7 +138,7 @@ TEST_F(Media, ThumbnailsAreFetchedOnlyWhenMissing) {
         }
         fs::remove(phoneThumbnail);
         EXPECT_EQ(MobrelApi_FlushPhotos(), 4);
-        EXPECT_TRUE(isPngFile(thumbnailOf(kPhotoKind, photos.back())));
+        EXPECT_GT(pngSize(readFile(thumbnailOf(kPhotoKind, photos.back()))).first, 0u);
         EXPECT_TRUE(treeContents(workFolder() / "photo") == cache);
         fs::remove(phoneThumbnail);
     }
@@ -159,7 +158,7 @@ TEST_F(Media, ThumbnailsAreFetchedOnlyWhenMissing) {
         EXPECT_TRUE(treeContents(workFolder() / "photo") == withoutLast);
     }
     EXPECT_EQ(MobrelApi_FlushPhotos(), 4);
-    EXPECT_TRUE(isPngFile(last));
+    EXPECT_GT(pngSize(readFile(last)).first, 0u);
     EXPECT_TRUE(readFile(last) == readFile(phoneThumbnail));
     fs::remove(phoneThumbnail);
 
@@ -276,7 +275,7 @@ TEST_F(Media, AddReadBackExportAndDeleteEachKind) {
         EXPECT_EQ(added->title, stem);
         EXPECT_EQ(added->size, static_cast<int64_t>(bytes.size()));
         const fs::path thumbnail = thumbnailOf(*kind, *added);
-        EXPECT_TRUE(isPngFile(thumbnail));
+        EXPECT_GT(pngSize(readFile(thumbnail)).first, 0u);
 
         const fs::path exported = local_ / (std::string("exported \"") + kind->name + "\" it's");
         EXPECT_EQ(kind->exportFile(added->id, exported.c_str()), 0);

@@ -10,7 +10,7 @@
 #include "record_arena.h"
 #include "records_lists.h"
 #include "records_parse.h"
-#include "service_client.h"
+#include "test_util.h"
 #include "test_support.h"
 
 using namespace mobrel;

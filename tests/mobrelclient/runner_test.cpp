@@ -135,7 +135,7 @@ TEST(RunnerStart, MissingOrUnstartableAdbGivesMinusOne) {
 TEST(RunnerStart, AdbBesideTheProgramComesBeforePath) {
     StandInAdb onPath;
     const std::string folder = makeTempDir("program");
-    fs::copy_file(probeProgram(), folder + "/probe");
+    fs::copy_file(standInProgram(), folder + "/probe");
     fs::copy_file(standInProgram(), folder + "/adb");
     const std::string where = folder + "/where";
     const mobreltest::CommandResult probe = runCommand({folder + "/probe", "wait", "where " + quoteArg(where)});

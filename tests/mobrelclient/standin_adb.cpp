@@ -6,6 +6,11 @@
 //   fds                 lists the descriptors above 2 it was given, one "N -> target" line each
 //   where FILE          writes "exe=<its executable>\ncwd=<working folder>\n" into FILE
 //   hang FILE           writes "<pid>\n" into FILE, starts a grandchild, and both sleep for 10 minutes
+// The same program is the tests' probe of what happens once per process (the
+// log, the work folder) and of adb found beside the program:
+//   log-broken-pipe     logs with stderr a pipe nobody reads; prints "alive"
+//   workdir             prints the work folder that 8 threads found
+//   wait ARGS           prints the result of runAdbWait(ARGS)
 // Anything else (the channel's forward commands, for example) exits 0.
 #include <dirent.h>
 #include <fcntl.h>
@@ -17,6 +22,12 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <thread>
+#include <vector>
+
+#include "log.h"
+#include "runner.h"
+#include "workdir.h"
 
 namespace {
 
@@ -65,6 +76,30 @@ std::string listDescriptors() {
     return out;
 }
 
+int logToBrokenPipe() {
+    int fds[2];
+    if (pipe(fds) != 0 || dup2(fds[1], 2) < 0) return 3;
+    close(fds[0]);
+    mobrel::logMessage("nobody reads this copy\n");
+    std::printf("alive\n");
+    return 0;
+}
+
+int printWorkDirectory() {
+    std::vector<std::string> seen(8);
+    std::vector<std::thread> workers;
+    for (size_t i = 0; i < seen.size(); ++i) workers.emplace_back([&seen, i] { seen[i] = mobrel::workDirectory(); });
+    for (std::thread& w : workers) w.join();
+    for (const std::string& s : seen) {
+        if (s != seen[0]) {
+            std::printf("threads disagree: %s / %s\n", seen[0].c_str(), s.c_str());
+            return 1;
+        }
+    }
+    std::printf("%s\n", seen[0].c_str());
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -93,6 +128,12 @@ int main(int argc, char** argv) {
             _exit(0);
         }
         sleep(600);
+    } else if (mode == "log-broken-pipe") {
+        return logToBrokenPipe();
+    } else if (mode == "workdir") {
+        return printWorkDirectory();
+    } else if (mode == "wait" && argc > 2) {
+        std::printf("%d\n", mobrel::runAdbWait(argv[2]));
     }
     return 0;
 }

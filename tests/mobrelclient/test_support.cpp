@@ -47,7 +47,6 @@ std::string pathWithFirst(const std::string& folder) {
 }  // namespace
 
 std::string standInProgram() { return MOBREL_STANDIN_PROGRAM; }
-std::string probeProgram() { return MOBREL_PROBE_PROGRAM; }
 std::string dataFile(const std::string& name) { return std::string(MOBREL_TEST_DATA) + "/" + name; }
 
 std::string makeTempDir(const std::string& tag) {
@@ -65,7 +64,12 @@ StandInAdb::StandInAdb()
     fs::create_symlink(standInProgram(), folder_ + "/adb");
 }
 
-std::vector<std::string> StandInAdb::runs() const { return splitLines(readFile(log_)); }
+std::vector<std::string> StandInAdb::runs() const {
+    std::istringstream lines(readFile(log_));
+    std::vector<std::string> runs;
+    for (std::string line; std::getline(lines, line);) runs.push_back(line);
+    return runs;
+}
 
 std::vector<int> livingProcessesInGroup(int pgid, int waitMs) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(waitMs);

@@ -12,15 +12,10 @@
 
 namespace mobrel::test {
 
-using mobreltest::readFile;
-using mobreltest::runCommand;
-using mobreltest::ScopedEnv;
-using mobreltest::splitLines;
-using mobreltest::writeFile;
+using namespace mobreltest;  // files, environment and commands
 
-// The stand-in adb, the probe program and the recorded test data (from CMake).
+// The stand-in adb (also the probe) and the recorded test data (from CMake).
 std::string standInProgram();
-std::string probeProgram();
 std::string dataFile(const std::string& name);
 
 // A fresh folder under the process's temporary root.

@@ -1,6 +1,7 @@
 // The folders: the private temporary folder, the documents folder, the work
-// folder built once per process, and deleteTree. (The folders made on the
-// way to the thumbnails: the media end-to-end tests.)
+// folder built once per process, and deleteTree; and the log's copy on stderr,
+// also once per process. (The folders made on the way to the thumbnails: the
+// media end-to-end tests.)
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -125,9 +126,16 @@ TEST(WorkFolder, BuiltOncePerProcessAfterClearingTheLastOne) {
     writeFile(runtime + "/Tolvane/mobrel/sdlk000003", "old");
     writeFile(runtime + "/Tolvane/mobrel/photo/7.png", "old");
     ScopedEnv env("XDG_RUNTIME_DIR", runtime.c_str());
-    const mobreltest::CommandResult probe = runCommand({probeProgram(), "workdir"});
+    const mobreltest::CommandResult probe = runCommand({standInProgram(), "workdir"});
     ASSERT_EQ(probe.exitCode, 0);
     EXPECT_EQ(probe.out, runtime + "/Tolvane/mobrel/\n");  // the same for all of its threads
     EXPECT_TRUE(fs::is_directory(runtime + "/Tolvane/mobrel"));
     EXPECT_TRUE(fs::is_empty(runtime + "/Tolvane/mobrel"));
+}
+
+// A stderr nobody reads does not end the process.
+TEST(Log, AStderrNobodyReadsDoesNotKillTheProcess) {
+    const mobreltest::CommandResult probe = runCommand({standInProgram(), "log-broken-pipe"});
+    EXPECT_EQ(probe.exitCode, 0);
+    EXPECT_EQ(probe.out, "alive\n");
 }

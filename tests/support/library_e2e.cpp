@@ -7,7 +7,6 @@
 #include <thread>
 #include <tuple>
 
-#include "loopback.h"
 #include "mobrelclient.h"
 #include "store_files.h"
 

@@ -1,10 +1,12 @@
 #include "phonesim_fixture.h"
 
+#include <arpa/inet.h>
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/file.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -18,8 +20,6 @@
 #include <system_error>
 #include <thread>
 
-#include "loopback.h"
-
 extern char** environ;
 
 namespace mobreltest {
@@ -30,8 +30,8 @@ using Clock = std::chrono::steady_clock;
 namespace {
 
 // Spawns argv with stdin from /dev/null and stdout/stderr into the given
-// descriptors (-1: inherit). Returns the pid or -1.
-pid_t spawn(const std::vector<std::string>& argv, int outFd, int errFd, bool searchPath) {
+// descriptors (-1: inherit); a name without "/" is looked for on PATH. Returns the pid or -1.
+pid_t spawn(const std::vector<std::string>& argv, int outFd, int errFd) {
     std::vector<char*> args;
     for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
     args.push_back(nullptr);
@@ -41,8 +41,7 @@ pid_t spawn(const std::vector<std::string>& argv, int outFd, int errFd, bool sea
     if (outFd >= 0) posix_spawn_file_actions_adddup2(&actions, outFd, 1);
     if (errFd >= 0) posix_spawn_file_actions_adddup2(&actions, errFd, 2);
     pid_t pid = -1;
-    int rc = searchPath ? posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), environ)
-                        : posix_spawn(&pid, args[0], &actions, nullptr, args.data(), environ);
+    const int rc = posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     return rc == 0 ? pid : -1;
 }
@@ -60,32 +59,16 @@ bool drain(int fd, std::string& out) {
     }
 }
 
-// Waits for the child up to timeoutMs; its exit status, or -1 (signal or still running).
-int waitChild(pid_t pid, int timeoutMs, bool& exited) {
-    auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
-    int status = 0;
-    for (;;) {
-        pid_t r = ::waitpid(pid, &status, WNOHANG);
-        if (r == pid) {
-            exited = true;
-            return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        }
-        if (r < 0 || Clock::now() >= deadline) {
-            exited = r < 0;
-            return -1;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-}
-
 // Ends a child of ours: SIGTERM, SIGKILL after graceMs; true when it exited by itself with status 0.
 bool endChild(pid_t pid, int graceMs) {
     ::kill(pid, SIGTERM);
-    bool exited = false;
-    int code = waitChild(pid, graceMs, exited);
-    if (exited) return code == 0;
+    int status = 0;
+    for (auto deadline = Clock::now() + std::chrono::milliseconds(graceMs); Clock::now() < deadline;) {
+        if (::waitpid(pid, &status, WNOHANG) == pid) return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
     ::kill(pid, SIGKILL);
-    waitChild(pid, 10000, exited);
+    ::waitpid(pid, &status, 0);
     return false;
 }
 
@@ -113,7 +96,7 @@ CommandResult runCommand(const std::vector<std::string>& argv, int timeoutMs) {
         ::close(outPipe[1]);
         return result;
     }
-    pid_t pid = spawn(argv, outPipe[1], errPipe[1], true);
+    pid_t pid = spawn(argv, outPipe[1], errPipe[1]);
     ::close(outPipe[1]);
     ::close(errPipe[1]);
     // An adb server started on the way may keep our pipes: the child's exit, not
@@ -140,6 +123,29 @@ CommandResult runCommand(const std::vector<std::string>& argv, int timeoutMs) {
     ::close(errPipe[0]);
     if (pid >= 0 && status != -1 && WIFEXITED(status)) result.exitCode = WEXITSTATUS(status);
     return result;
+}
+
+int bindLoopback(int port, int waitMs) {
+    const auto deadline = Clock::now() + std::chrono::milliseconds(waitMs);
+    for (;;) {
+        const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        const int on = 1;
+        ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_port = htons(static_cast<uint16_t>(port));
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        if (::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0) return fd;
+        ::close(fd);
+        if (Clock::now() >= deadline) return -1;
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    }
+}
+
+bool portFree(int port) {
+    const int fd = bindLoopback(port);
+    if (fd >= 0) ::close(fd);
+    return fd >= 0;
 }
 
 int takeMachineLock() {
@@ -281,7 +287,7 @@ bool PhoneSim::startPhone() {
 
     int out[2];
     if (::pipe2(out, O_CLOEXEC | O_NONBLOCK) != 0) return fail("pipe failed");
-    phonePid_ = spawn(argv, out[1], -1, false);
+    phonePid_ = spawn(argv, out[1], -1);
     ::close(out[1]);
     phoneOut_ = out[0];
     if (phonePid_ < 0) return fail("cannot start " + argv[0]);

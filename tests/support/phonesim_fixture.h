@@ -32,6 +32,14 @@ struct CommandResult {
 // /dev/null, and collects its output; killed after timeoutMs.
 CommandResult runCommand(const std::vector<std::string>& argv, int timeoutMs = 120000);
 
+// The host end of adb's forward to the companion; fixed, so such tests run one at a time.
+constexpr int kServicePort = 25803;
+
+// A socket bound to 127.0.0.1:port (SO_REUSEADDR), retried while someone else
+// holds it, for up to waitMs; -1 when it never came free.
+int bindLoopback(int port, int waitMs = 0);
+bool portFree(int port);  // nobody listens there (lingering connections do not count)
+
 // Waits for and takes the machine-wide lock of every run that uses the fixed
 // forwarded port 25803 (phonesim runs, the channel's own tests, the demo):
 // the descriptor to keep open while the port is in use, or -1.

@@ -1,6 +1,7 @@
 // The update check against a local web server: version texts, what each answer
-// decides, and the boxes: what each outcome shows, what the quiet check keeps
-// to itself, and what the answer "Yes" opens.
+// decides, that waiting keeps the GUI running (and that the stall meter sees a
+// stall), and the boxes: what each outcome shows, what the quiet check keeps to
+// itself, and what the answer "Yes" opens.
 #include "MyMessageBoxWidget.h"
 #include "MyPushButton.h"
 #include "UpdateChecker.h"
@@ -13,6 +14,7 @@
 #include <QNetworkProxy>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QThread>
 #include <QTest>
 
 namespace {
@@ -189,6 +191,20 @@ private slots:
         QCOMPARE(server.requestLines.first(), "GET /download/checkupates.php?id=mobrel HTTP/1.1");
     }
 
+    // The meter the next test trusts sees a blocked loop.
+    void stallMeterSeesABlockedLoop()
+    {
+        GuiStallMeter meter;
+        meter.start();
+        bool done = false;
+        QTimer::singleShot(20, [&done] {
+            QThread::msleep(300);
+            done = true;
+        });
+        QVERIFY(waitUntil([&done] { return done; }, 5000));
+        meter.stop();
+        QVERIFY2(meter.longestStallMs() >= 250, QByteArray::number(meter.longestStallMs()));
+    }
     void waitingKeepsTheLoopRunning()
     {
         CannedServer silent({QByteArray()});

@@ -6,7 +6,6 @@
 #include <set>
 
 #include "dataset/dataset.h"
-#include "png_check.h"
 #include "store/content_store.h"
 #include "test_util.h"
 
@@ -96,9 +95,9 @@ TEST(Dataset, SmallHasTheVarietyTheTestsNeed) {
         if (m.kind != MediaKind::Photo) continue;
         withoutExtension += file.extension().empty();
         repeatedTitles += !titles.insert(m.title).second;
-        mobreltest::PngPicture picture;
-        ASSERT_TRUE(mobreltest::readPng(readFile(file), picture, error)) << m.path << ": " << error;
-        photoSizes.insert({picture.width, picture.height});
+        const auto size = mobreltest::pngSize(readFile(file));
+        ASSERT_GT(size.first, 0u) << m.path << " is no whole PNG";
+        photoSizes.insert(size);
     }
     EXPECT_EQ(perKind[MediaKind::Photo], 30);
     EXPECT_EQ(perKind[MediaKind::Video], 10);
