@@ -15,18 +15,17 @@
 
 namespace {
 
-QByteArray runFolder(int i) {
-    static const QByteArray runs[3] = {"one", "two", "empty"};
-    static const bool made = [] {
-        for (const QByteArray& name : runs) {
-            const QString run = scratchPath(QString::fromLatin1(name));
-            putFile(run + QStringLiteral("/index.html"), "<html></html>");
-            putFile(dataFilePath(run, DataFile::BackupInfo), "var Content={\"BackupInfo\":{\"Contacts\":\"3\"}};");
-            if (name != "empty") putFile(dataFilePath(run, DataFile::Sms), "var SMSContent={};");
-        }
-        return true;
-    }();
-    return made ? scratchPath(QString::fromLatin1(runs[i])).toUtf8() : QByteArray();
+// What "%1", "%2" and "%3" stand for.
+QList<QByteArray> makeRunFolders() {
+    QList<QByteArray> paths;
+    for (const char* name : {"one", "two", "empty"}) {
+        const QString run = scratchPath(QString::fromLatin1(name));
+        putFile(run + QStringLiteral("/index.html"), "<html></html>");
+        putFile(dataFilePath(run, DataFile::BackupInfo), "var Content={\"BackupInfo\":{\"Contacts\":\"3\"}};");
+        if (paths.size() < 2) putFile(dataFilePath(run, DataFile::Sms), "var SMSContent={};");
+        paths << run.toUtf8();
+    }
+    return paths;
 }
 
 bool passes(const QString& name, const QString& path, const QStringList& earlier) {
@@ -42,8 +41,9 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    static const QList<QByteArray> runs = makeRunFolders();
     QByteArray text(reinterpret_cast<const char*>(data), qsizetype(size));
-    for (int i = 0; i < 3; ++i) text.replace("%" + QByteArray::number(i + 1), runFolder(i));
+    for (qsizetype i = 0; i < runs.size(); ++i) text.replace("%" + QByteArray::number(i + 1), runs[i]);
     // A fresh name for every read: the settings object caches what it read of a file.
     static quint64 reads = 0;
     const QString file = scratchPath(QStringLiteral("list%1.ini").arg(reads++));
