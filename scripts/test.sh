@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 
 scripts/setup.sh
 
-fuzz_seconds=${MOBREL_FUZZ_SECONDS:-60}
+fuzz_seconds=${MOBREL_FUZZ_SECONDS:-20}
 
 for flavour in plain asan; do
     echo "=== build ($flavour)"

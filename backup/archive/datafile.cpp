@@ -103,8 +103,9 @@ DataFileIn readDataFile(const QString& runFolder, DataFile file) {
         return in;
     }
     const qint64 prefixBytes = dataFilePrefix(file).size();
+    // Only what the file holds: a read of the limit would reserve all of it first.
     QByteArray text;
-    if (source.seek(prefixBytes)) text = source.read(kMaxDataFileBytes);
+    if (source.size() > prefixBytes && source.seek(prefixBytes)) text = source.read(source.size() - prefixBytes);
     text.chop(1);
     const char* stop = nullptr;
     in.root.reset(cJSON_ParseWithLengthOpts(text.constData(), static_cast<size_t>(text.size()), &stop, false));
