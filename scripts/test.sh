@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 
 scripts/setup.sh
 
-fuzz_seconds=${MOBREL_FUZZ_SECONDS:-20}
+fuzz_seconds=${MOBREL_FUZZ_SECONDS:-10}
 
 for flavour in plain asan; do
     echo "=== build ($flavour)"
