@@ -309,6 +309,12 @@ int main(int argc, char* argv[]) {
         QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         qputenv(name, folder.toLocal8Bit());
     }
+    // The connection screen polls adb: a stand-in first on PATH lists no phone,
+    // so that no adb server (a user's, or a new one on the default port) is reached.
+    const QString bin = home.filePath(QStringLiteral("bin"));
+    QDir().mkpath(bin);
+    writeScript(bin + QStringLiteral("/adb"), "echo 'List of devices attached'\n");
+    qputenv("PATH", (bin + QLatin1Char(':')).toLocal8Bit() + qgetenv("PATH"));
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     ShellTest test;
