@@ -175,17 +175,17 @@ void DeviceManager_FileBaseWidget::drawPage() {
 }
 
 void DeviceManager_FileBaseWidget::pagedown() {
-    if (pageStart + kPageSize >= itemCount || pageBusy) return;
-    pageBusy = true;
-    pageStart += kPageSize;
-    drawPage();
-    pageBusy = false;
+    if (pageStart + kPageSize < itemCount) showPageAt(pageStart + kPageSize);
 }
 
 void DeviceManager_FileBaseWidget::pageup() {
-    if (pageStart <= 0 || pageBusy) return;
+    if (pageStart > 0) showPageAt(pageStart - kPageSize);
+}
+
+void DeviceManager_FileBaseWidget::showPageAt(int start) {
+    if (pageBusy) return;
     pageBusy = true;
-    pageStart -= kPageSize;
+    pageStart = start;
     drawPage();
     pageBusy = false;
 }
@@ -193,11 +193,8 @@ void DeviceManager_FileBaseWidget::pageup() {
 void DeviceManager_FileBaseWidget::scrollBar_verticalReleased() {
     int page = pageScrollBar->value() * kPageSize;
     if (page < 1) page = 0;
-    if (page >= itemCount || pageBusy || (pageStart <= 0 && page <= 0)) return;
-    pageBusy = true;
-    pageStart = page;
-    drawPage();
-    pageBusy = false;
+    if (page >= itemCount || (pageStart <= 0 && page <= 0)) return;
+    showPageAt(page);
 }
 
 void DeviceManager_FileBaseWidget::scrollBar_actionTriggered(int action) {

@@ -90,6 +90,8 @@ private:
     void addItem(int index);
     void refresh();
     void drawPage();
+    // Draws the page from start unless a page is being drawn.
+    void showPageAt(int start);
     void updateScrollBar();
     // The four buttons and select-all off while a job reads the marks.
     void setMarkEditing(bool on) override;
