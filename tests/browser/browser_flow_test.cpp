@@ -1,19 +1,14 @@
-// The data browser's frame and workers against phonesim's small phone behind a
-// private adb server. The library keeps one phone's folders for the life of a
-// process, so CTest runs one test function per process.
+// The data browser's frame and workers against phonesim's small phone; one test function a
+// process (the library keeps one phone's folders for the life of a process).
 #include <QApplication>
 #include <QLabel>
 #include <QTreeWidget>
 #include <QtTest>
 
-#include <algorithm>
 #include <memory>
 #include <set>
-#include <string>
-#include <vector>
 
 #include "DeviceManagerWidget.h"
-#include "DeviceManager_DeviceInfoWidget.h"
 #include "DeviceManager_FileBaseWidget.h"
 #include "base/listheads.h"
 #include "gui_stall_meter.h"
@@ -67,9 +62,8 @@ struct Browser {
     }
 };
 
-// The phone's records of a category as (id, key): the key is what a deletion
-// names (a message's conversation, else the record itself). listedOnly leaves
-// out what the library does not list: drafts and calls without a number.
+// The phone's records of a category as (id, key), the key what a deletion names (a message's
+// conversation, else the record); listedOnly leaves out drafts and calls without a number.
 std::vector<std::pair<long long, long long>> storeRecords(const PhoneSim& sim, int itemType, bool listedOnly = false) {
     static const char* const categories[] = {"contacts", "messages", "calls"};
     std::vector<std::pair<long long, long long>> out;
@@ -106,12 +100,9 @@ std::set<long long> idsWithout(const PhoneSim& sim, int itemType, const std::set
 
 long long number(const char* text) { return text ? std::stoll(text) : -1; }
 
-// The selection marks of the records the view holds (for media the first
-// `shown` items), with the keys a deletion names.
+// The selection marks of the records the view holds (media: the first `shown`), with their keys.
 std::vector<std::pair<int32_t*, long long>> marks(int itemType, int shown) {
     std::vector<std::pair<int32_t*, long long>> records;
-    for (MobrelContact* c = contactListHead; itemType == 0 && c; c = c->next)
-        records.emplace_back(&c->checkMark, number(c->contactId));
     for (MobrelSmsThread* t = smsThreadListHead; itemType == 1 && t; t = t->next)
         if (t->firstMessage) records.emplace_back(&t->firstMessage->checkMark, number(t->threadId));
     for (MobrelCallGroup* g = callGroupListHead; itemType == 2 && g; g = g->next)
@@ -121,8 +112,7 @@ std::vector<std::pair<int32_t*, long long>> marks(int itemType, int shown) {
     return records;
 }
 
-// Ticks the records at these places; returns the keys the phone should lose.
-// The views tick every record they show: those are unticked first.
+// Ticks the records at these places alone; returns the keys the phone should lose.
 std::set<long long> tick(int itemType, int shown, const std::vector<int>& places) {
     auto records = marks(itemType, shown);
     for (auto& r : records) *r.first = 0;
@@ -140,139 +130,112 @@ class BrowserFlowTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase();
+    void initTestCase() {
+        sim = std::make_unique<PhoneSim>();
+        const auto up = mobreltest::bringUp(*sim, {.dataset = "small"});
+        QVERIFY2(up, up.message());
+    }
     void cleanupTestCase() { sim.reset(); }
-    void flushEach();
-    void deleteTicked_data();
-    void deleteTicked();
-    void stopBeforeReached();
+
+    void flushEach() {
+        Browser b;
+        int listed[6];
+        for (int i = 0; i < 6; ++i) {
+            QCOMPARE(b.entryText(i), QString("%1 (%2)").arg(names[i]).arg(storeRecords(*sim, i).size()));
+            listed[i] = int(storeRecords(*sim, i, true).size());
+        }
+        GuiStallMeter meter;
+        meter.start();
+        for (int i = 0; i < 6; ++i) {
+            b.toolButtons.clear();
+            b.click(entries[i]);
+            QVERIFY(b.frame.isBusy());
+            b.click(entries[(i + 1) % 6]);  // clicks during the load change nothing
+            b.click("deviceEntry");
+            QVERIFY(b.onlyShown(b.view(i)));
+            QVERIFY(b.waitDone());
+            QCOMPARE(b.toolButtons, QList<bool>({false, true}));
+            QCOMPARE(b.entryText(i), QString("%1 (%2/%2)").arg(names[i]).arg(listed[i]));
+            QVERIFY(waitUntil([&] { return b.held(i) == heldOnceLoaded(*sim, i); }, 30000));
+            QVERIFY(b.onlyShown(b.view(i)));
+            if (i < 5) QCOMPARE(MobrelApi_CheckItemisLoaded(i + 1), 0);
+        }
+        meter.stop();
+        qInfo("longest GUI stall while loading the six categories: %lld ms", meter.longestStallMs());
+#ifndef __SANITIZE_ADDRESS__  // the sanitizer slows every allocation, Qt's painting too
+        QVERIFY(meter.longestStallMs() < 100);
+#endif
+        // Loaded from elsewhere (as the restore screen does): its view alone is shown.
+        b.frame.showDeviceInfo();
+        b.toolButtons.clear();
+        b.frame.startFlushData(2);
+        QVERIFY(b.waitDone());
+        QVERIFY(b.onlyShown(b.view(2)));
+        // A category in the library's cache is shown without a new load.
+        b.toolButtons.clear();
+        b.click(entries[0]);
+        QVERIFY(!b.frame.isBusy());
+        QVERIFY(b.toolButtons.isEmpty());
+        QVERIFY(b.onlyShown(b.view(0)));
+        QCOMPARE(b.held(0), listed[0]);
+        mobreltest::saveShot(&b.frame, "browser");
+    }
+
+    void deleteTicked_data() {
+        QTest::addColumn<int>("itemType");
+        // Contacts and conversations: the list views' test deletes them through the view's button.
+        QTest::newRow("calls") << 2;
+        // Deleted while the view still takes the catalogue in: items it has not shown
+        // yet carry the library's own mark and must stay.
+        QTest::newRow("photos") << 3;
+        // First a deletion stopped while the phone's user never makes the companion the messaging
+        // app: nothing goes, and the next deletion is not ended by that stop request.
+        QTest::newRow("conversations after a stop") << 1;
+    }
+    void deleteTicked() {
+        QFETCH(int, itemType);
+        Browser b;
+        b.click(entries[itemType]);
+        QVERIFY(b.waitDone());
+        DeviceManager_PanelWidget* view = b.view(itemType);
+        const int total = int(storeRecords(*sim, itemType).size());
+        if (isMediaType(itemType)) {
+            QVERIFY(waitUntil([&] { return b.held(itemType) >= 4; }, 10000));
+            QVERIFY2(b.held(itemType) < total, "the view took every item before the test could delete");
+        }
+        QVERIFY(b.filled(itemType));  // the fill sets the marks of what it shows: the test sets them after
+        if (itemType == 1) {
+            tick(1, 0, {1, 3});
+            phonesim::Faults faults;
+            faults.neverAccept = true;
+            sim->setFaults(faults);
+            b.frame.startDeleteData(1, view);
+            waitUntil([] { return false; }, 2500);
+            QVERIFY(b.frame.isBusy());
+            b.click(entries[0]);  // ignored while the deletion runs
+            QVERIFY(b.onlyShown(view));
+            QCOMPARE(MobrelApi_CheckItemisLoaded(0), 0);
+            b.frame.stopDeleteData();
+            QVERIFY(b.waitDone());
+            QVERIFY(b.filled(1));
+            QCOMPARE(idsWithout(*sim, 1, {}).size(), size_t(total));
+            sim->setFaults(phonesim::Faults{});
+        }
+
+        const std::set<long long> kept = idsWithout(*sim, itemType, tick(itemType, b.held(itemType), {1, 3}));
+        QVERIFY(kept.size() < size_t(total));
+        b.toolButtons.clear();
+        b.frame.startDeleteData(itemType, view);
+        QVERIFY(b.waitDone());
+        QCOMPARE(b.toolButtons, QList<bool>({false, false, true}));  // the deletion, then the new load
+        QCOMPARE(idsWithout(*sim, itemType, {}), kept);
+        QCOMPARE(b.entryText(itemType),
+                 QString("%1 (%2/%2)").arg(names[itemType]).arg(storeRecords(*sim, itemType, true).size()));
+    }
 
 private:
     std::unique_ptr<PhoneSim> sim;
 };
-
-void BrowserFlowTest::initTestCase() {
-    sim = std::make_unique<PhoneSim>();
-    const auto up = mobreltest::bringUp(*sim, {.dataset = "small"});
-    QVERIFY2(up, up.message());
-}
-
-void BrowserFlowTest::flushEach() {
-    Browser b;
-    int listed[6];
-    for (int i = 0; i < 6; ++i) {
-        QCOMPARE(b.entryText(i), QString("%1 (%2)").arg(names[i]).arg(storeRecords(*sim, i).size()));
-        listed[i] = int(storeRecords(*sim, i, true).size());
-    }
-
-    GuiStallMeter meter;
-    meter.start();
-    for (int i = 0; i < 6; ++i) {
-        b.toolButtons.clear();
-        b.click(entries[i]);
-        QVERIFY(b.frame.isBusy());
-        // Clicks during the load change nothing.
-        b.click(entries[(i + 1) % 6]);
-        b.click("deviceEntry");
-        QVERIFY(b.onlyShown(b.view(i)));
-        QVERIFY(b.waitDone());
-        QCOMPARE(b.toolButtons, QList<bool>({false, true}));
-        QCOMPARE(b.entryText(i), QString("%1 (%2/%2)").arg(names[i]).arg(listed[i]));
-        QVERIFY(waitUntil([&] { return b.held(i) == heldOnceLoaded(*sim, i); }, 30000));
-        QVERIFY(b.onlyShown(b.view(i)));
-        if (i < 5) QCOMPARE(MobrelApi_CheckItemisLoaded(i + 1), 0);
-    }
-    meter.stop();
-    qInfo("longest GUI stall while loading the six categories: %lld ms", meter.longestStallMs());
-#ifndef __SANITIZE_ADDRESS__  // the sanitizer slows every allocation, Qt's painting too
-    QVERIFY(meter.longestStallMs() < 100);
-#endif
-
-    // Loaded from elsewhere (as the restore screen does): its view alone is shown.
-    b.frame.showDeviceInfo();
-    b.toolButtons.clear();
-    b.frame.startFlushData(2);
-    QVERIFY(b.waitDone());
-    QVERIFY(b.onlyShown(b.view(2)));
-
-    // A category in the library's cache is shown without a new load.
-    b.toolButtons.clear();
-    b.click(entries[0]);
-    QVERIFY(!b.frame.isBusy());
-    QVERIFY(b.toolButtons.isEmpty());
-    QVERIFY(b.onlyShown(b.view(0)));
-    QCOMPARE(b.held(0), listed[0]);
-    mobreltest::saveShot(&b.frame, "browser");
-}
-
-void BrowserFlowTest::deleteTicked_data() {
-    QTest::addColumn<int>("itemType");
-    // Contacts and conversations: the list views' test deletes them through the view's button.
-    QTest::newRow("calls") << 2;
-    // Deleted while the view still takes the catalogue in: items it has not shown
-    // yet carry the library's own mark and must stay.
-    QTest::newRow("photos") << 3;
-}
-
-void BrowserFlowTest::deleteTicked() {
-    QFETCH(int, itemType);
-    Browser b;
-    b.click(entries[itemType]);
-    QVERIFY(b.waitDone());
-    DeviceManager_PanelWidget* view = b.view(itemType);
-    const int total = int(storeRecords(*sim, itemType).size());
-    if (isMediaType(itemType)) {
-        QVERIFY(waitUntil([&] { return b.held(itemType) >= 4; }, 10000));
-        QVERIFY2(b.held(itemType) < total, "the view took every item before the test could delete");
-    }
-    // The fill sets the marks of what it shows: the test sets them when it is over.
-    QVERIFY(b.filled(itemType));
-
-    const std::set<long long> kept = idsWithout(*sim, itemType, tick(itemType, b.held(itemType), {1, 3}));
-    QVERIFY(kept.size() < size_t(total));
-    b.toolButtons.clear();
-    b.frame.startDeleteData(itemType, view);
-    QVERIFY(b.waitDone());
-    QCOMPARE(b.toolButtons, QList<bool>({false, false, true}));  // the deletion, then the new load
-    QCOMPARE(idsWithout(*sim, itemType, {}), kept);
-    QCOMPARE(b.entryText(itemType),
-             QString("%1 (%2/%2)").arg(names[itemType]).arg(storeRecords(*sim, itemType, true).size()));
-}
-
-void BrowserFlowTest::stopBeforeReached() {
-    Browser b;
-    b.click(entries[1]);
-    QVERIFY(b.waitDone());
-    QVERIFY(b.filled(1));
-    DeviceManager_PanelWidget* view = b.view(1);
-    std::vector<int> all;
-    for (MobrelSmsThread* t = smsThreadListHead; t; t = t->next) all.push_back(int(all.size()));
-    tick(1, 0, all);
-    const std::set<long long> before = idsWithout(*sim, 1, {});
-
-    // The phone's user never makes the companion the messaging app: the run waits until "Stop".
-    phonesim::Faults faults;
-    faults.neverAccept = true;
-    sim->setFaults(faults);
-    b.frame.startDeleteData(1, view);
-    waitUntil([] { return false; }, 2500);
-    QVERIFY(b.frame.isBusy());
-    b.click(entries[0]);  // ignored while the deletion runs
-    QVERIFY(b.onlyShown(view));
-    QCOMPARE(MobrelApi_CheckItemisLoaded(0), 0);
-    b.frame.stopDeleteData();
-    QVERIFY(b.waitDone());
-    QVERIFY(b.filled(1));
-    QCOMPARE(idsWithout(*sim, 1, {}), before);
-
-    // The next deletion is not ended by the earlier stop request.
-    sim->setFaults(phonesim::Faults{});
-    const std::set<long long> kept = idsWithout(*sim, 1, tick(1, 0, {0}));
-    QVERIFY(kept.size() < before.size());
-    b.frame.startDeleteData(1, view);
-    QVERIFY(b.waitDone());
-    QCOMPARE(idsWithout(*sim, 1, {}), kept);
-}
 
 QTEST_MAIN(BrowserFlowTest)
 #include "browser_flow_test.moc"

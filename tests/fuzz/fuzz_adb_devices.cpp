@@ -1,5 +1,4 @@
-// The "adb devices" parsers on any text: no overrun, every field terminated,
-// the table agreeing with the count.
+// The "adb devices" parsers on any text: no overrun, every field terminated, the table agreeing with the count.
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>

@@ -1,7 +1,5 @@
-// The backup list file of any text, and what the restore screen makes of each
-// kept run: its drop-down line, its "Backup time:" text and its counts. In the
-// text "%1" and "%2" stand for valid run folders, "%3" for one without data.
-// Kept entries pass the checks, and the file as left reads back the same.
+// The backup list file of any text ("%1", "%2": valid run folders, "%3": one without data) and
+// what the restore screen makes of each kept run: kept entries pass the checks and read back the same.
 #include <QFileInfo>
 
 #include <cstdint>
@@ -15,7 +13,6 @@
 
 namespace {
 
-// What "%1", "%2" and "%3" stand for.
 QList<QByteArray> makeRunFolders() {
     QList<QByteArray> paths;
     for (const char* name : {"one", "two", "empty"}) {
@@ -35,8 +32,7 @@ bool passes(const QString& name, const QString& path, const QStringList& earlier
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    // An unparsable Backupinfo.js is reported on standard output.
+extern "C" int LLVMFuzzerInitialize(int*, char***) {  // an unparsable Backupinfo.js is reported on stdout
     return std::freopen("/dev/null", "w", stdout) ? 0 : 1;
 }
 
@@ -50,8 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QString again = scratchPath(QStringLiteral("list%1.ini").arg(reads++));
     putFile(file, text);
 
-    const std::optional<BackupList> list = readBackupList(file);
-    if (list) {
+    if (const std::optional<BackupList> list = readBackupList(file)) {
         if (list->names.size() != list->paths.size()) std::abort();
         for (qsizetype i = 0; i < list->names.size(); ++i) {
             if (!passes(list->names[i], list->paths[i], list->paths.mid(0, i))) std::abort();

@@ -1,5 +1,4 @@
-// Hex decoding of any text: the designed length rule, the 1024-byte limit,
-// and that what the encoder makes decodes back to the same bytes.
+// Hex decoding of any text: the designed length rule, the 1024-byte limit, and encoding read back.
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>

@@ -1,5 +1,4 @@
-// Record replies of any content, walked item by item as the catalogues do:
-// every step moves forward within the text and every key and value lies inside it.
+// Record replies of any content walked as the catalogues do: each step moves forward, keys and values inside.
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>

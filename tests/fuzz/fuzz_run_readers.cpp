@@ -1,7 +1,5 @@
-// The run folder's data file readers on any file text: the first byte picks the
-// file, the rest is written to it. A media entry never points outside its
-// category folder or through a link, and the records for the library hold
-// every text the entry has.
+// The run folder's data file readers on any text (the first byte picks the file): a media entry
+// never points outside its folder or through a link, and the library's records hold every text.
 #include <QFileInfo>
 
 #include <cstdint>
@@ -15,8 +13,7 @@
 
 namespace {
 
-// One run folder for the process. Every media folder holds a copy, a link to
-// it and a folder, under names the seeds list.
+// One run folder a process; each media folder holds a copy, a link to it and a folder, as the seeds name them.
 QString runFolder() {
     static const QString run = [] {
         const QString path = scratchPath(QStringLiteral("run"));
@@ -32,8 +29,7 @@ QString runFolder() {
     return run;
 }
 
-// Every field of a record is null exactly when its text is empty, else a
-// terminated string that the sanitizer lets us read.
+// A record's field is null exactly when its text is empty, else a string the sanitizer lets us read.
 template <class Entry, class Record, class Keys>
 void checkRecords(ReadResult<Entry> result, Record (*record)(Entry&), const Keys& keys) {
     for (Entry& entry : result.entries) {
@@ -59,8 +55,7 @@ void checkMedia(const ReadResult<MediaEntry>& result, MediaKind kind) {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    // An unparsable file is reported on standard output: not wanted millions of times.
+extern "C" int LLVMFuzzerInitialize(int*, char***) {  // an unparsable file is reported on stdout
     return std::freopen("/dev/null", "w", stdout) ? 0 : 1;
 }
 

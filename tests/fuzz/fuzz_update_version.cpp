@@ -1,5 +1,4 @@
-// The update check's answer of any text: a version number is -1 or a
-// non-negative int, and the outcome follows from it alone.
+// The update check's answer of any text: its version is -1 or not negative and decides the outcome alone.
 #include <cstdint>
 #include <cstdlib>
 

@@ -1,7 +1,6 @@
-// cmake --install into a fresh prefix, then the installed program started the
-// way the menu entry starts it, with a clean environment, against phonesim: it
-// must run from its own folder, load the library and fonts installed there and
-// install the companion package found there on the phone.
+// cmake --install into a fresh prefix, then the program started as its menu entry starts it, with a
+// clean environment, against phonesim: it runs from its own folder with the library, fonts and
+// companion package installed there.
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -39,20 +38,19 @@ std::string desktopValue(const fs::path& file, const std::string& key) {
     std::ifstream in(file);
     for (std::string line; std::getline(in, line);) {
         if (line.rfind(key + "=", 0) != 0) continue;
-        std::string value = line.substr(key.size() + 1);
-        if (value.size() >= 2 && value.front() == '"' && value.back() == '"') value = value.substr(1, value.size() - 2);
-        return value;
+        const std::string value = line.substr(key.size() + 1);
+        const bool quoted = value.size() >= 2 && value.front() == '"' && value.back() == '"';
+        return quoted ? value.substr(1, value.size() - 2) : value;
     }
     return {};
 }
 
-// The program with only what a desktop session gives it: offscreen instead of a
-// display, and the private HOME, runtime folder, adb server and PATH of the test.
+// The program with only what a desktop session gives it: offscreen instead of a display,
+// and the test's private HOME, runtime folder, adb server and PATH.
 pid_t startProgram(const fs::path& launcher, const fs::path& log) {
     std::vector<std::string> env{"QT_QPA_PLATFORM=offscreen"};
-    for (const char* name : {"HOME", "XDG_RUNTIME_DIR", "ANDROID_ADB_SERVER_PORT", "PATH"}) {
+    for (const char* name : {"HOME", "XDG_RUNTIME_DIR", "ANDROID_ADB_SERVER_PORT", "PATH"})
         if (const char* value = std::getenv(name)) env.push_back(std::string(name) + "=" + value);
-    }
     std::vector<char*> envp;
     for (std::string& entry : env) envp.push_back(entry.data());
     envp.push_back(nullptr);
@@ -90,9 +88,8 @@ TEST(Install, InstalledProgramRunsFromItsOwnFolder) {
     const fs::path folder = prefix / "lib/mobrel";
     EXPECT_EQ(names(folder), (std::set<std::string>{"Mobrel", "libmobrelclient.so", "mobrelcore.apk", "font",
                                                     "resource"}));
-    for (const char* file : {"resource/index.html", "resource/favicon.ico", "resource/Script"}) {
+    for (const char* file : {"resource/index.html", "resource/favicon.ico", "resource/Script"})
         EXPECT_TRUE(fs::exists(folder / file)) << file;
-    }
     EXPECT_EQ(names(prefix / "bin"), std::set<std::string>{"mobrel"});
 
     const fs::path desktop = prefix / "share/applications/mobrel.desktop";
@@ -103,8 +100,7 @@ TEST(Install, InstalledProgramRunsFromItsOwnFolder) {
 
     const fs::path launcher = desktopValue(desktop, "Exec");
     ASSERT_EQ(launcher, prefix / "bin/mobrel");
-    // Qt's idea of the program's folder, where it also looks for the viewer
-    // template: the fonts it opens at start.
+    // Qt's idea of the program's folder (where it also finds the viewer template): the fonts it opens.
     const int fontWatch = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
     ASSERT_GE(inotify_add_watch(fontWatch, (folder / "font").c_str(), IN_OPEN), 0);
     const pid_t pid = startProgram(launcher, sim.root() / "mobrel.log");
@@ -123,9 +119,8 @@ TEST(Install, InstalledProgramRunsFromItsOwnFolder) {
     EXPECT_EQ(fs::read_symlink(proc + "/exe", ec), fs::canonical(folder / "Mobrel"));
     std::set<std::string> libraries;
     std::ifstream maps(proc + "/maps");
-    for (std::string line; std::getline(maps, line);) {
+    for (std::string line; std::getline(maps, line);)
         if (line.find("libmobrelclient") != std::string::npos) libraries.insert(line.substr(line.find('/')));
-    }
     EXPECT_EQ(libraries, std::set<std::string>{fs::canonical(folder / "libmobrelclient.so").string()});
     std::set<std::string> opened;
     alignas(inotify_event) char events[4096];

@@ -1,7 +1,5 @@
 // The service channel on 127.0.0.1:25803 with the stand-in adb first on PATH (it
-// records the forward commands and starts no adb server): what the phone
-// tests cannot make happen. (Replies of every kind, overlong, cut short, spoiled
-// or never sent, are the records and media tests' against phonesim.)
+// records the forwards and starts no server): what the phone tests cannot make happen.
 #include <gtest/gtest.h>
 
 #include <sys/socket.h>
@@ -18,23 +16,19 @@ using namespace mobrel::test;
 
 namespace {
 
-const std::string kRemoveAll = "[shell] [forward] [--remove-all]";
-const std::string kForward = "[forward] [tcp:25803] [tcp:20148]";
-
 class Channel : public ::testing::Test {
 protected:
     // Port 25803 is the machine's: another run's forward must not answer here.
-    static void SetUpTestSuite() { machineLock = mobreltest::takeMachineLock(); }
+    static void SetUpTestSuite() { machineLock = takeMachineLock(); }
     static void TearDownTestSuite() { ::close(machineLock); }
     void SetUp() override {
         ASSERT_GE(machineLock, 0);
-        port = mobreltest::bindLoopback(mobreltest::kServicePort, 120000);
-        ASSERT_GE(port, 0);
+        ASSERT_GE(port = bindLoopback(kServicePort, 120000), 0);  // refuses connects until it listens
     }
     void TearDown() override { ::close(port); }
 
     inline static int machineLock = -1;
-    int port = -1;  // bound to the service port; refuses connects until it listens
+    int port = -1;
     StandInAdb adb;
     ServiceChannel channel;
 };
@@ -63,13 +57,13 @@ TEST_F(Channel, NegativeLengthIsAnEmptyReply) {
     phone.join();
 }
 
-// No companion: one connect, no retries. A serial is adb's text, not ours: it
-// stays one argument of the forward whatever it holds.
+// No companion: one connect, no retries. A serial is adb's text: one argument of the forward whatever it holds.
 TEST_F(Channel, NoCompanionFailsAtOnceAndTheForwardNamesTheDevice) {
     char buffer[16];
     EXPECT_EQ(channel.send("getvideocount;", buffer, sizeof buffer, nullptr, 0, 0), -1);
     const std::string odd = "R58 \"x\"; $(id) `id`\\";
     channel.setDeviceSerial(odd);
     EXPECT_EQ(channel.open(), -1);
-    EXPECT_EQ(adb.runs(), (std::vector<std::string>{kRemoveAll, kForward, kRemoveAll, "[-s] [" + odd + "] " + kForward}));
+    const std::string removeAll = "[shell] [forward] [--remove-all]", forward = "[forward] [tcp:25803] [tcp:20148]";
+    EXPECT_EQ(adb.runs(), (std::vector<std::string>{removeAll, forward, removeAll, "[-s] [" + odd + "] " + forward}));
 }

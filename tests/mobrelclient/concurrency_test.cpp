@@ -1,7 +1,6 @@
-// The exports called from several threads at once, as the GUI's workers call
-// them, against phonesim's small phone through the real adb. Run under the
-// thread sanitizer by the test command; here each reader checks that what it
-// copies out is whole.
+// The exports called from several threads at once, as the GUI's workers call them,
+// against phonesim's small phone (also run under the thread sanitizer): what each
+// reader copies out is whole.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -15,39 +14,32 @@
 #include "mobrelclient.h"
 
 using namespace mobreltest;
-namespace fs = std::filesystem;
 
 namespace {
 
 class Concurrency : public SmallPhoneSuite {};
 
-// The texts as texts (a field may hold an older, longer text behind its end)
-// and the sizes; what is free changes as the phone writes its thumbnails.
-bool sameInfo(const MobrelDeviceInfo& a, const MobrelDeviceInfo& b) {
-    const auto numbers = [](const MobrelDeviceInfo& i) {
-        return std::vector<int64_t> {i.memTotal, i.percentValue, i.phoneTotal, i.sdTotal};
-    };
-    return std::strcmp(a.brand, b.brand) == 0 && std::strcmp(a.serial, b.serial) == 0 &&
-           std::strcmp(a.model, b.model) == 0 && std::strcmp(a.androidVersion, b.androidVersion) == 0 &&
-           numbers(a) == numbers(b);
+// The texts as texts (a field may hold an older text behind its end) and the sizes; what is free changes.
+std::vector<std::string> facts(const MobrelDeviceInfo& i) {
+    return {i.brand, i.serial, i.model, i.androidVersion, std::to_string(i.memTotal), std::to_string(i.percentValue),
+            std::to_string(i.phoneTotal), std::to_string(i.sdTotal)};
 }
 
 TEST_F(Concurrency, BringUpAndDetectionWhileMediaFlowsAndInformationIsPolled) {
-    MobrelDeviceInfo expected {};
+    MobrelDeviceInfo expected{};
     ASSERT_EQ(MobrelApi_GetAndroidDevicesInfo(&expected, 0), 0);
     ASSERT_STRNE(expected.model, "");
     ASSERT_GE(MobrelApi_FlushPhotos(), 0);
     MediaItem first;
     ASSERT_TRUE(kPhotoKind.at(0, first));
 
-    std::atomic<bool> done {false};
-    std::atomic<int> torn {0}, polls {0};
+    std::atomic<bool> done{false};
+    std::atomic<int> torn{0}, polls{0};
     std::thread poller([&] {
         while (!done) {
-            MobrelDeviceInfo info {};
-            // Bring-up publishes the same phone's facts again, and they cover
-            // every text: any other value is a copy made while it wrote.
-            if (MobrelApi_GetAndroidDevicesInfo(&info, 0) != 0 || !sameInfo(info, expected)) ++torn;
+            // Bring-up publishes the same facts again over every text: any other value was copied mid-write.
+            MobrelDeviceInfo info{};
+            if (MobrelApi_GetAndroidDevicesInfo(&info, 0) != 0 || facts(info) != facts(expected)) ++torn;
             MobrelApi_CheckAndroidVersionAt44();  // reads the table detection rewrites
             for (unsigned type = 0; type < 6; ++type) MobrelApi_getItemTotalLoadedCount(type);
             ++polls;
@@ -59,7 +51,6 @@ TEST_F(Concurrency, BringUpAndDetectionWhileMediaFlowsAndInformationIsPolled) {
             MobrelApi_ExportPhoto(first.id, (sim().root() / ("export" + std::to_string(round))).c_str());
         }
     });
-
     for (int round = 0; round < 2; ++round) {
         EXPECT_EQ(detectUntil(0, 0), 0);
         EXPECT_EQ(MobrelApi_ReadyTodoing(0), 0);
@@ -69,20 +60,18 @@ TEST_F(Concurrency, BringUpAndDetectionWhileMediaFlowsAndInformationIsPolled) {
     poller.join();
     EXPECT_GT(polls.load(), 0);
     EXPECT_EQ(torn.load(), 0);
-
-    // The phone and the lists are whole again once the others are done.
-    EXPECT_GE(MobrelApi_FlushPhotos(), 0);
+    EXPECT_GE(MobrelApi_FlushPhotos(), 0);  // whole again once the others are done
     EXPECT_EQ(listed(kPhotoKind), storeItems(sim(), kPhotoKind));
 }
 
+// Every field of every record against the store, after six flushes at once.
 TEST_F(Concurrency, SixCategoriesFlushAtOnceWhileCountersAreRead) {
     int (*const flushes[6])() = {MobrelApi_FlushPerson, MobrelApi_FlushSMS,   MobrelApi_FlushCallHistory,
                                  MobrelApi_FlushPhotos, MobrelApi_FlushVideo, MobrelApi_FlushMusic};
-    std::atomic<bool> done {false};
-    std::atomic<int> backwards {0};
+    std::atomic<bool> done{false};
+    std::atomic<int> backwards{0};
     std::thread poller([&] {
-        int last[6] = {};
-        int starts[6] = {};
+        int last[6] = {}, starts[6] = {};
         while (!done) {
             for (unsigned type = 0; type < 6; ++type) {
                 // Each flush starts its counter at 0 once, then counts up.
@@ -103,10 +92,9 @@ TEST_F(Concurrency, SixCategoriesFlushAtOnceWhileCountersAreRead) {
 
     for (int type = 0; type < 6; ++type) EXPECT_GE(results[type], 0) << type;
     EXPECT_EQ(backwards.load(), 0);
-    const fs::path store = sim().storePath();
-    EXPECT_TRUE(sameRecords(libraryContacts(), storeContacts(store)));
-    EXPECT_TRUE(sameGroups(libraryConversations(), storeConversations(store)));
-    EXPECT_TRUE(sameGroups(libraryCallGroups(), storeCallGroups(store)));
+    EXPECT_TRUE(sameRecords(libraryContacts(), storeContacts(sim().storePath())));
+    EXPECT_TRUE(sameGroups(libraryConversations(), storeConversations(sim().storePath())));
+    EXPECT_TRUE(sameGroups(libraryCallGroups(), storeCallGroups(sim().storePath())));
     for (const MediaKind* kind : kMediaKinds) EXPECT_EQ(listed(*kind), storeItems(sim(), *kind)) << kind->name;
 }
 

@@ -1,5 +1,4 @@
-// Flushes when the phone goes away or stops answering, through the exports
-// against phonesim behind the real adb: a photo flush ends at the first item
+// A photo flush when the phone goes away or stops answering ends at the first item
 // the channel loses and keeps what it listed.
 #include <gtest/gtest.h>
 
@@ -18,26 +17,11 @@ namespace {
 
 struct BreakCase {
     const char* name;
-    // Takes the phone away while the flush runs: it is stopped, or its
-    // companion drops every command for six seconds and then answers again.
-    std::function<void(PhoneSim&)> breakPhone;
+    std::function<void(PhoneSim&)> breakPhone;  // while the flush runs
 };
 
-// Every reply held back a little, and perhaps every command dropped unanswered.
-phonesim::Faults slowed(bool dropped = false) {
-    phonesim::Faults faults;
-    faults.delayMs = 20;
-    faults.dropAfter = dropped ? 1 : 0;
-    return faults;
-}
-
-void stopThePhone(PhoneSim& sim) { sim.stopPhone(); }
-
-void silenceForSixSeconds(PhoneSim& sim) {
-    sim.setFaults(slowed(true));
-    std::this_thread::sleep_for(6s);
-    sim.setFaults(slowed());
-}
+// Every reply held back a little (slow enough to break the flush midway), perhaps every command dropped.
+phonesim::Faults slowed(bool dropped = false) { return {.delayMs = 20, .dropAfter = dropped ? 1 : 0, .badCommand = {}}; }
 
 class PhotoFlushBroken : public ::testing::TestWithParam<BreakCase> {};
 
@@ -45,15 +29,13 @@ TEST_P(PhotoFlushBroken, EndsAtTheFirstLostItemAndKeepsWhatItListed) {
     PhoneSim sim;
     ASSERT_TRUE(bringUp(sim, {.dataset = "small"}));
     const std::vector<MediaItem> expected = storeItems(sim, kPhotoKind);
-    sim.setFaults(slowed());  // slow enough to break it midway
-
+    sim.setFaults(slowed());
     std::future<int> flush = std::async(std::launch::async, [] { return MobrelApi_FlushPhotos(); });
     while (MobrelApi_getItemCurrentLoadedCount(3) < 10) std::this_thread::sleep_for(5ms);
     std::thread breaker(GetParam().breakPhone, std::ref(sim));
-    const int result = flush.get();
+    EXPECT_EQ(flush.get(), -1);
     breaker.join();
 
-    EXPECT_EQ(result, -1);
     const std::vector<MediaItem> kept = listed(kPhotoKind);
     ASSERT_GE(kept.size(), 9u);
     ASSERT_LT(kept.size(), expected.size());
@@ -64,9 +46,15 @@ TEST_P(PhotoFlushBroken, EndsAtTheFirstLostItemAndKeepsWhatItListed) {
     EXPECT_LE(MobrelApi_getItemCurrentLoadedCount(3), static_cast<int>(kept.size()) + 1);
 }
 
-INSTANTIATE_TEST_SUITE_P(Flush, PhotoFlushBroken,
-                         ::testing::Values(BreakCase {"SmallPhoneStopped", stopThePhone},
-                                           BreakCase {"CompanionSilentSixSeconds", silenceForSixSeconds}),
-                         [](const ::testing::TestParamInfo<BreakCase>& info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(
+    Flush, PhotoFlushBroken,
+    ::testing::Values(BreakCase{"SmallPhoneStopped", [](PhoneSim& sim) { sim.stopPhone(); }},
+                      BreakCase{"CompanionSilentSixSeconds",
+                                [](PhoneSim& sim) {
+                                    sim.setFaults(slowed(true));
+                                    std::this_thread::sleep_for(6s);
+                                    sim.setFaults(slowed());
+                                }}),
+    [](const ::testing::TestParamInfo<BreakCase>& info) { return info.param.name; });
 
 }  // namespace

@@ -1,6 +1,4 @@
-// The page parser and the message list on hand-made pages. (Real pages, every
-// field against the phone's store, and the call log's grouping are the
-// end-to-end tests' part.)
+// The page parser, the message list and the arena on hand-made pages.
 #include <gtest/gtest.h>
 
 #include <optional>
@@ -10,7 +8,6 @@
 #include "record_arena.h"
 #include "records_lists.h"
 #include "records_parse.h"
-#include "test_util.h"
 #include "test_support.h"
 
 using namespace mobrel;
@@ -18,11 +15,13 @@ using namespace mobrel::test;
 
 namespace {
 
-// One page item by item: {{"ID", "1"}, ...} with "." between records.
-std::string page(const std::vector<std::vector<std::pair<std::string, std::string>>>& records) {
+using Record = std::vector<std::pair<std::string, std::string>>;
+
+// Records item by item, "." after each.
+std::string page(const std::vector<Record>& records) {
     std::string text;
-    for (const auto& record : records) {
-        for (const auto& [key, value] : record) text += key + ":" + mobreltest::hex(value) + ";";
+    for (const Record& record : records) {
+        for (const auto& [key, value] : record) text += key + ":" + hex(value) + ";";
         text += ".";
     }
     return text;
@@ -32,43 +31,18 @@ std::string page(const std::vector<std::vector<std::pair<std::string, std::strin
 struct CollectingSink : RecordSink {
     std::vector<std::vector<std::optional<std::string>>> records;
     void store(const WorkingRecord& record) override {
-        std::vector<std::optional<std::string>> fields;
+        records.emplace_back();
         for (int i = 0; i < WorkingRecord::kMaxFields; ++i) {
-            fields.push_back(record.get(i) ? std::optional<std::string>(record.get(i)) : std::nullopt);
+            records.back().push_back(record.get(i) ? std::optional<std::string>(record.get(i)) : std::nullopt);
         }
-        records.push_back(fields);
     }
     int kept() const override { return static_cast<int>(records.size()); }
 };
 
-void feed(const std::vector<std::string>& pages, const KeyList& keys, RecordSink& sink) {
-    WorkingRecord work;
-    for (std::string text : pages) parsePage(text.data(), keys, work, sink);
-}
-
-// Lists of one test, freed at its end (the leak checker of the sanitizer build
-// sees whatever clear() misses).
-struct Lists {
-    MessageList messages;
-    ~Lists() { messages.clear(); }
-};
-
-// A list as one line per conversation or group: "key: id/type id/type ...".
-std::vector<std::string> described(const MessageList& messages) {
-    std::vector<std::string> lines;
-    for (const MobrelSmsThread* t = messages.first(); t; t = t->next) {
-        std::string line = std::string(t->threadId) + ":";
-        for (const MobrelSms* m = t->firstMessage; m; m = m->next) line += std::string(" ") + m->id + "/" + m->type;
-        lines.push_back(line);
-    }
-    return lines;
-}
-
 }  // namespace
 
 TEST(RecordPage, OddItemsAndLimits) {
-    WorkingRecord work;
-    // The records a page closes (each of them kept); the working record lives on across pages.
+    WorkingRecord work;  // lives on across pages
     auto parse = [&](std::string text) {
         CollectingSink sink;
         const int closed = parsePage(text.data(), kMessageKeys, work, sink);
@@ -82,7 +56,7 @@ TEST(RecordPage, OddItemsAndLimits) {
     EXPECT_TRUE(parse("ID:31;THREAD_ID:32;").empty());  // a record not closed by "." is dropped
 
     const std::string longBody(1100, 'x');
-    const auto values = parse("BODY:" + mobreltest::hex(longBody) + ";ADDRESS:41004243;PERSON:;PROTOCOL:30;JUNK:ID:37;.");
+    const auto values = parse("BODY:" + hex(longBody) + ";ADDRESS:41004243;PERSON:;PROTOCOL:30;JUNK:ID:37;.");
     ASSERT_EQ(values.size(), 1u);
     EXPECT_EQ(values[0][3], longBody);  // long texts arrive whole
     EXPECT_EQ(values[0][2], "A");       // a text ends at its first NUL
@@ -97,38 +71,45 @@ TEST(RecordPage, OddItemsAndLimits) {
     EXPECT_TRUE(parse("").empty());
 }
 
+// Kept: 1, 2, 3, 6, 9, 10 (types above 4 read 4); dropped: thread "-1", the draft, a missing thread id or type.
 TEST(RecordLists, MessageRules) {
-    Lists lists;
-    MessageBuilder builder(lists.messages);
-    feed({page({{{"ID", "1"}, {"THREAD_ID", "7"}, {"TYPE", "1"}, {"ADDRESS", "555"}},
-                {{"ID", "2"}, {"THREAD_ID", "8"}, {"TYPE", "2"}},
-                {{"ID", "3"}, {"THREAD_ID", "7"}, {"TYPE", "7"}},
-                {{"ID", "4"}, {"THREAD_ID", "-1"}, {"TYPE", "1"}},
-                {{"ID", "5"}, {"THREAD_ID", "9"}, {"TYPE", "3"}}}),
-          // The next page continues the conversations of the first.
-          page({{{"ID", "6"}, {"THREAD_ID", "9"}, {"TYPE", "4"}},
-                {{"ID", "7"}, {"TYPE", "1"}},
-                {{"ID", "8"}, {"THREAD_ID", "7"}},
-                {{"ID", "9"}, {"THREAD_ID", "7"}, {"TYPE", "12x"}},
-                {{"ID", "10"}, {"THREAD_ID", "8"}, {"TYPE", "x"}}})},
-         kMessageKeys, builder);
-    // Kept: 1, 2, 3, 6, 9, 10; dropped: thread "-1", the draft, a missing thread id or type.
-    EXPECT_EQ(lists.messages.count(), 6);
-    EXPECT_EQ(described(lists.messages), (std::vector<std::string> {"7: 1/1 3/4 9/4", "8: 2/2 10/x", "9: 6/4"}));
-    EXPECT_STREQ(lists.messages.first()->address, "555");
-    EXPECT_EQ(lists.messages.first()->next->address, nullptr);
+    MessageList messages;
+    MessageBuilder builder(messages);
+    WorkingRecord work;
+    for (std::string text : {page({{{"ID", "1"}, {"THREAD_ID", "7"}, {"TYPE", "1"}, {"ADDRESS", "555"}},
+                                   {{"ID", "2"}, {"THREAD_ID", "8"}, {"TYPE", "2"}},
+                                   {{"ID", "3"}, {"THREAD_ID", "7"}, {"TYPE", "7"}},
+                                   {{"ID", "4"}, {"THREAD_ID", "-1"}, {"TYPE", "1"}},
+                                   {{"ID", "5"}, {"THREAD_ID", "9"}, {"TYPE", "3"}}}),
+                             // the next page continues the conversations of the first
+                             page({{{"ID", "6"}, {"THREAD_ID", "9"}, {"TYPE", "4"}},
+                                   {{"ID", "7"}, {"TYPE", "1"}},
+                                   {{"ID", "8"}, {"THREAD_ID", "7"}},
+                                   {{"ID", "9"}, {"THREAD_ID", "7"}, {"TYPE", "12x"}},
+                                   {{"ID", "10"}, {"THREAD_ID", "8"}, {"TYPE", "x"}}})}) {
+        parsePage(text.data(), kMessageKeys, work, builder);
+    }
+    EXPECT_EQ(messages.count(), 6);
+    std::vector<std::string> lines;  // "thread: id/type ..."
+    for (const MobrelSmsThread* t = messages.first(); t; t = t->next) {
+        lines.push_back(std::string(t->threadId) + ":");
+        for (const MobrelSms* m = t->firstMessage; m; m = m->next) lines.back() += std::string(" ") + m->id + "/" + m->type;
+    }
+    EXPECT_EQ(lines, (std::vector<std::string>{"7: 1/1 3/4 9/4", "8: 2/2 10/x", "9: 6/4"}));
+    EXPECT_STREQ(messages.first()->address, "555");
+    EXPECT_EQ(messages.first()->next->address, nullptr);
+    messages.clear();  // the sanitizer build's leak checker sees what clear() misses
 }
 
-// A list's memory: texts of every size stay whole and apart across blocks, and
-// records come zeroed, until the arena is cleared (the sanitizer build checks
-// that nothing is touched out of bounds or kept after clear).
+// Texts of every size stay whole across blocks and records come zeroed (the
+// sanitizer build checks bounds and use after clear).
 TEST(RecordArena, KeepsEveryTextWholeAcrossBlocks) {
     RecordArena arena;
     std::vector<std::pair<char*, std::string>> texts;
     for (int i = 0; i < 3000; ++i) {
         const size_t length = i % 97 == 0 ? 70000 + i : static_cast<size_t>(i % 40);  // some larger than a block
-        std::string text(length, static_cast<char>('a' + i % 26));
-        texts.emplace_back(arena.copy(text), text);
+        texts.emplace_back(nullptr, std::string(length, static_cast<char>('a' + i % 26)));
+        texts.back().first = arena.copy(texts.back().second);
         MobrelSms* record = arena.make<MobrelSms>();
         EXPECT_EQ(record->id, nullptr);
         EXPECT_EQ(record->next, nullptr);

@@ -1,47 +1,41 @@
 #include "test_support.h"
 
+#include <sys/stat.h>
+
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <sstream>
 #include <thread>
 
-#include <sys/stat.h>
-
-
 namespace fs = std::filesystem;
 
 namespace mobrel::test {
 namespace {
 
-// The private environment of this test process, made before main runs.
-struct IsolatedEnvironment {
-    mobreltest::TempDir root{"mobrel-test"};
-
-    IsolatedEnvironment() {
+const fs::path& isolatedRoot() {
+    static const TempDir root{"mobrel-test"};
+    static const bool once = [] {
         const fs::path& r = root.path();
-        fs::create_directories(r / "home");
-        fs::create_directories(r / "config");
-        fs::create_directories(r / "run");
+        for (const char* sub : {"home", "config", "run"}) fs::create_directories(r / sub);
         chmod((r / "run").c_str(), 0700);
         setenv("HOME", (r / "home").c_str(), 1);
         setenv("XDG_CONFIG_HOME", (r / "config").c_str(), 1);
         setenv("XDG_RUNTIME_DIR", (r / "run").c_str(), 1);
         unsetenv("MOBREL_STANDIN_LOG");
-    }
-};
-
-IsolatedEnvironment& isolated() {
-    static IsolatedEnvironment environment;
-    return environment;
+        return true;
+    }();
+    (void)once;
+    return root.path();
 }
 
-// Made before main, so no test sees the user's own folders.
-const bool kIsolatedAtStart = !isolated().root.path().empty();
+const bool kIsolatedAtStart = !isolatedRoot().empty();  // before main: no test sees the user's folders
 
-std::string pathWithFirst(const std::string& folder) {
-    const char* path = std::getenv("PATH");
-    return folder + (path ? ":" + std::string(path) : "");
+std::vector<std::string> lines(const std::string& text) {
+    std::istringstream in(text);
+    std::vector<std::string> out;
+    for (std::string line; std::getline(in, line);) out.push_back(line);
+    return out;
 }
 
 }  // namespace
@@ -51,7 +45,7 @@ std::string dataFile(const std::string& name) { return std::string(MOBREL_TEST_D
 
 std::string makeTempDir(const std::string& tag) {
     static int counter = 0;
-    const std::string dir = isolated().root.path().string() + "/" + tag + "-" + std::to_string(++counter);
+    const std::string dir = (isolatedRoot() / (tag + "-" + std::to_string(++counter))).string();
     fs::create_directories(dir);
     return dir;
 }
@@ -59,17 +53,12 @@ std::string makeTempDir(const std::string& tag) {
 StandInAdb::StandInAdb()
     : folder_(makeTempDir("standin")),
       log_(folder_ + "/runs.log"),
-      path_("PATH", pathWithFirst(folder_).c_str()),
+      path_("PATH", (folder_ + ":" + (std::getenv("PATH") ? std::getenv("PATH") : "")).c_str()),
       logEnv_("MOBREL_STANDIN_LOG", log_.c_str()) {
     fs::create_symlink(standInProgram(), folder_ + "/adb");
 }
 
-std::vector<std::string> StandInAdb::runs() const {
-    std::istringstream lines(readFile(log_));
-    std::vector<std::string> runs;
-    for (std::string line; std::getline(lines, line);) runs.push_back(line);
-    return runs;
-}
+std::vector<std::string> StandInAdb::runs() const { return lines(readFile(log_)); }
 
 std::vector<int> livingProcessesInGroup(int pgid, int waitMs) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(waitMs);
@@ -77,14 +66,12 @@ std::vector<int> livingProcessesInGroup(int pgid, int waitMs) {
         std::vector<int> living;
         for (const fs::directory_entry& e : fs::directory_iterator("/proc")) {
             const std::string name = e.path().filename().string();
-            if (name.find_first_not_of("0123456789") != std::string::npos) continue;
-            const std::string stat = readFile(e.path() / "stat");
+            const std::string stat = readFile(e.path() / "stat");  // "pid (name) S ppid pgid ..."
             const size_t paren = stat.rfind(')');
-            if (paren == std::string::npos) continue;
+            if (name.find_first_not_of("0123456789") != std::string::npos || paren == std::string::npos) continue;
             std::istringstream fields(stat.substr(paren + 2));
             char state = 0;
-            int ppid = 0;
-            int group = 0;
+            int ppid = 0, group = 0;
             fields >> state >> ppid >> group;
             if (group == pgid && state != 'Z' && state != 'X') living.push_back(std::stoi(name));
         }

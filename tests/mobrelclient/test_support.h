@@ -1,7 +1,5 @@
-// Helpers shared by the device-link unit tests. Linking them also gives every
-// test process its own HOME, XDG_CONFIG_HOME and XDG_RUNTIME_DIR under a fresh
-// temporary folder (set before main), so the log, the documents folder and the
-// work folder never touch the user's own.
+// Helpers of the device-link unit tests. Linking them gives the process its own
+// HOME, XDG_CONFIG_HOME and XDG_RUNTIME_DIR (set before main): never the user's.
 #pragma once
 
 #include <string>
@@ -12,32 +10,24 @@
 
 namespace mobrel::test {
 
-using namespace mobreltest;  // files, environment and commands
+using namespace mobreltest;
 
-// The stand-in adb (also the probe) and the recorded test data (from CMake).
-std::string standInProgram();
-std::string dataFile(const std::string& name);
+std::string standInProgram();                      // the stand-in adb, also the once-per-process probe
+std::string dataFile(const std::string& name);     // recorded test data
+std::string makeTempDir(const std::string& tag);  // a fresh folder under the process's root
 
-// A fresh folder under the process's temporary root.
-std::string makeTempDir(const std::string& tag);
-
-// A folder holding "adb" (a link to the stand-in), first on PATH while this
-// lives; every run of it is logged as one line of runs().
+// "adb" (a link to the stand-in) first on PATH while this lives; runs() lists its runs, a line each.
 class StandInAdb {
 public:
     StandInAdb();
-    const std::string& folder() const { return folder_; }
     std::vector<std::string> runs() const;
 
 private:
-    std::string folder_;
-    std::string log_;
-    ScopedEnv path_;
-    ScopedEnv logEnv_;
+    std::string folder_, log_;
+    ScopedEnv path_, logEnv_;
 };
 
-// Processes of the group that are still alive (zombies do not count), waiting
-// up to waitMs for them to go.
+// Processes of the group still alive (zombies do not count), waiting up to waitMs for them to go.
 std::vector<int> livingProcessesInGroup(int pgid, int waitMs);
 
 }  // namespace mobrel::test

@@ -10,8 +10,7 @@
 
 namespace {
 
-// How long the calling thread has waited on a run queue so far: the second
-// field of /proc/thread-self/schedstat, in nanoseconds; 0 where it is not kept.
+// How long the calling thread has waited on a run queue: schedstat's second field (ns); 0 where not kept.
 qint64 runDelayMs()
 {
     const int fd = ::open("/proc/thread-self/schedstat", O_RDONLY | O_CLOEXEC);
@@ -72,8 +71,7 @@ void GuiStallMeter::tick()
 
 bool waitUntil(const std::function<bool()> &predicate, int timeoutMs)
 {
-    // A plain event loop polled every few ms: unlike a wait that sleeps between
-    // rounds, it adds no stalls of its own to what a meter measures meanwhile.
+    // An event loop polled every few ms adds no stalls of its own to what a meter measures.
     const QDeadlineTimer deadline(timeoutMs);
     QEventLoop loop;
     QTimer poll;

@@ -5,12 +5,10 @@
 
 #include <functional>
 
-// Measures how long the GUI thread's event loop was kept from running while a
-// piece of work goes on: a fine timer on the GUI thread notes the largest gap
-// between two of its ticks. Time the thread only waited for a processor (the
-// kernel's run delay of the thread, where the kernel tells it) is not counted:
-// on a loaded machine that is the scheduler's doing, not the program blocking
-// its GUI thread. Create, start and stop it on the GUI thread.
+// The longest the GUI thread's event loop was kept from running: the largest gap
+// between ticks of a fine timer, less the time the thread only waited for a
+// processor (the kernel's run delay, where it tells it): on a loaded machine that
+// is the scheduler's doing. Create, start and stop it on the GUI thread.
 class GuiStallMeter
 {
 public:
@@ -19,8 +17,7 @@ public:
     void start();
     void stop();
 
-    // The longest gap seen between start() and stop() (or now while running).
-    qint64 longestStallMs() const;
+    qint64 longestStallMs() const;  // between start() and stop(), or now while running
 
 private:
     void tick();

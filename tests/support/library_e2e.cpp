@@ -25,8 +25,8 @@ namespace fs = std::filesystem;
     return ::testing::AssertionSuccess();
 }
 
+// An adb server just restarted may list the phone a moment later (absent, then offline).
 int detectUntil(int index, int wanted) {
-    // An adb server just restarted may list the phone a moment later (absent, then offline).
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
     int result = MobrelApi_CheckDeviceDetected(index);
     while (result != wanted && std::chrono::steady_clock::now() < deadline) {
@@ -40,19 +40,13 @@ int detectUntil(int index, int wanted) {
     const ::testing::AssertionResult alone = startAlone(sim, options);
     if (!alone) return alone;
     MobrelApi_Init();
-    const int detected = detectUntil(0, 0);
-    if (detected != 0) return ::testing::AssertionFailure() << "detection answered " << detected;
-    const int ready = MobrelApi_ReadyTodoing(0);
-    if (ready != 0) return ::testing::AssertionFailure() << "bring-up answered " << ready;
+    if (const int detected = detectUntil(0, 0)) return ::testing::AssertionFailure() << "detection answered " << detected;
+    if (const int ready = MobrelApi_ReadyTodoing(0)) return ::testing::AssertionFailure() << "bring-up answered " << ready;
     return ::testing::AssertionSuccess();
 }
 
 phonesim::Faults spoiled(const std::string& command, const std::string& how, int after) {
-    phonesim::Faults faults;
-    faults.badCommand = command;
-    faults.badReply = how;
-    faults.badAfter = after;
-    return faults;
+    return {.badCommand = command, .badReply = how, .badAfter = after};
 }
 
 const std::string kStoragePrefix = "/storage/emulated/0/";
@@ -61,38 +55,32 @@ namespace {
 
 std::string text(const char* s) { return s ? s : "<null>"; }
 
+// The fields the three records share; false when the export answers -1.
 template <typename Record>
-void common(const Record* r, MediaItem& out) {
-    out = MediaItem{};
-    out.loaded = r->loaded;
-    out.id = r->id;
-    out.title = text(r->title);
-    out.path = text(r->path);
-    out.size = r->size;
-    out.modifiedTime = r->modifiedTime;
-    out.createdTime = r->createdTime;
-}
-
-bool photoAt(int index, MediaItem& out) {
-    MobrelPhotoInfo* r = nullptr;
-    if (MobrelApi_GetPhotoInfo(&r, index) != 0 || !r) return false;
-    common(r, out);
+bool common(int (*get)(Record**, int), int index, Record*& r, MediaItem& out) {
+    r = nullptr;
+    if (get(&r, index) != 0 || !r) return false;
+    out = MediaItem{.loaded = r->loaded, .id = r->id, .title = text(r->title), .path = text(r->path), .size = r->size,
+                    .modifiedTime = r->modifiedTime, .createdTime = r->createdTime};
     return true;
 }
 
+bool photoAt(int index, MediaItem& out) {
+    MobrelPhotoInfo* r;
+    return common(MobrelApi_GetPhotoInfo, index, r, out);
+}
+
 bool videoAt(int index, MediaItem& out) {
-    MobrelVideoInfo* r = nullptr;
-    if (MobrelApi_GetVideoInfo(&r, index) != 0 || !r) return false;
-    common(r, out);
+    MobrelVideoInfo* r;
+    if (!common(MobrelApi_GetVideoInfo, index, r, out)) return false;
     out.displayName = text(r->displayName);
     out.duration = r->duration;
     return true;
 }
 
 bool musicAt(int index, MediaItem& out) {
-    MobrelMusicInfo* r = nullptr;
-    if (MobrelApi_GetMusicInfo(&r, index) != 0 || !r) return false;
-    common(r, out);
+    MobrelMusicInfo* r;
+    if (!common(MobrelApi_GetMusicInfo, index, r, out)) return false;
     out.albumId = r->albumId;
     out.album = text(r->album);
     out.artist = text(r->artist);
@@ -141,14 +129,9 @@ std::vector<MediaItem> storeItems(const PhoneSim& sim, const MediaKind& kind) {
         const std::string path = r.text("path").value_or("");
         struct stat info {};
         if (r.text("kind") != kind.name || ::stat((sim.sdcardPath() / path).c_str(), &info) != 0) continue;
-        MediaItem item;
-        item.loaded = 1;
-        item.id = static_cast<int32_t>(r.number("id"));
-        item.title = r.text("title").value_or("");
-        item.path = kStoragePrefix + path;
-        item.size = info.st_size;
-        item.modifiedTime = info.st_mtime;
-        item.createdTime = r.number("created");
+        MediaItem item{.loaded = 1, .id = static_cast<int32_t>(r.number("id")), .title = r.text("title").value_or(""),
+                       .path = kStoragePrefix + path, .size = info.st_size, .modifiedTime = info.st_mtime,
+                       .createdTime = r.number("created")};
         if (kind.itemType != 3) item.duration = r.number("duration");
         if (kind.itemType == 4) item.displayName = fs::path(path).filename().string();
         if (kind.itemType == 5) {

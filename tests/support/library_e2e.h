@@ -15,17 +15,14 @@
 
 namespace mobreltest {
 
-// Starts phonesim and checks that adb lists no other phone (the exports address
-// devices by their place in adb's list) and that nobody else holds port 25803.
+// Starts phonesim, checking that adb lists no other phone (the exports address
+// devices by their place in its list) and nobody else holds port 25803.
 ::testing::AssertionResult startAlone(PhoneSim& sim, const SimOptions& options);
-// Detection as the connection screen repeats it, until it answers wanted (30 s at most).
-int detectUntil(int index, int wanted);
-// startAlone, MobrelApi_Init (its work folder then lies in the phone's private
-// runtime folder), detection and bring-up of device 0.
+int detectUntil(int index, int wanted);  // detection repeated until it answers wanted (30 s at most)
+// startAlone, MobrelApi_Init (its work folder in the phone's runtime folder), detection and bring-up of device 0.
 ::testing::AssertionResult bringUp(PhoneSim& sim, const SimOptions& options);
 
-// The small phone brought up once for a whole test suite (stopped after its last
-// test); every test starts with no fault switch on.
+// The small phone brought up once for a test suite; every test starts with no fault switch on.
 class SmallPhoneSuite : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
@@ -47,7 +44,7 @@ private:
     inline static ::testing::AssertionResult ready_ = ::testing::AssertionFailure();
 };
 
-// Sets the fault switches for the life of the object, then clears them.
+// The fault switches set for the life of the object.
 class ScopedFaults {
 public:
     ScopedFaults(PhoneSim& sim, const phonesim::Faults& faults) : sim_(sim) { sim_.setFaults(faults); }
@@ -62,10 +59,10 @@ private:
 // The reply to command spoiled ("garbage", "short", "overlong") after `after` good ones.
 phonesim::Faults spoiled(const std::string& command, const std::string& how = "garbage", int after = 0);
 
-// One media record in a form common to the three kinds; fields a kind lacks stay empty.
+// A media record in a form common to the three kinds; fields a kind lacks stay empty.
 struct MediaItem {
     int32_t loaded = 0, id = 0, albumId = 0;
-    std::string title, album, artist, displayName, path;
+    std::string title{}, album{}, artist{}, displayName{}, path{};
     int64_t duration = 0, size = 0, modifiedTime = 0, createdTime = 0;
 };
 bool operator==(const MediaItem& a, const MediaItem& b);
@@ -86,15 +83,13 @@ struct MediaKind {
 };
 extern const MediaKind kPhotoKind, kVideoKind, kMusicKind;
 extern const MediaKind* const kMediaKinds[3];
-
 extern const std::string kStoragePrefix;  // "/storage/emulated/0/", the start of every phone path
 
 std::vector<MediaItem> listed(const MediaKind& kind);  // what the library holds now, in list order
-// The phone's items of the kind from its store and sdcard files, in store order;
-// items whose file is gone are left out, as the phone does.
+// The phone's items of the kind by its store and sdcard files, in store order (those whose file is gone left out).
 std::vector<MediaItem> storeItems(const PhoneSim& sim, const MediaKind& kind);
 std::filesystem::path workFolder();  // <XDG_RUNTIME_DIR>/Tolvane/mobrel
-// Where the thumbnail of an item is cached: photo/<id>.png, video/<id>.png, music/<id><albumId>.png.
+// The cached thumbnail: photo/<id>.png, video/<id>.png, music/<id><albumId>.png.
 std::filesystem::path thumbnailOf(const MediaKind& kind, const MediaItem& item);
 
 }  // namespace mobreltest

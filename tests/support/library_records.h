@@ -1,6 +1,6 @@
-// The phone's contacts, messages and call log twice over: as phonesim's store
-// files say they are (read apart from phonesim's code, with the phone's rules
-// for names, drafts and types) and as the library's lists hold them.
+// Contacts, messages and the call log as phonesim's store files say they are
+// (read apart from phonesim's code, with the phone's rules for names, drafts and
+// types) and as the library's lists hold them.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -16,8 +16,7 @@
 
 namespace mobreltest {
 
-// Field name to text; nullopt for a null text.
-using Fields = std::map<std::string, std::optional<std::string>>;
+using Fields = std::map<std::string, std::optional<std::string>>;  // field name to text, nullopt for null
 
 // A conversation (key: thread id) or a call group (key: number) with its records.
 struct Group {
@@ -26,8 +25,8 @@ struct Group {
 };
 size_t recordsIn(const std::vector<Group>& groups);
 
-// The store's records in the order the library lists them. limit: only the first
-// limit records the phone pages out (what a flush failing midway has seen).
+// The store's records in the library's order; limit: only the first records the
+// phone pages out (what a flush failing midway has seen).
 std::vector<Fields> storeContacts(const std::filesystem::path& storeFolder, size_t limit = SIZE_MAX);
 std::vector<Group> storeConversations(const std::filesystem::path& storeFolder, size_t limit = SIZE_MAX);
 std::vector<Group> storeCallGroups(const std::filesystem::path& storeFolder, size_t limit = SIZE_MAX);
@@ -41,7 +40,6 @@ std::vector<Group> libraryCallGroups();
 ::testing::AssertionResult sameRecords(const std::vector<Fields>& actual, const std::vector<Fields>& expected);
 ::testing::AssertionResult sameGroups(const std::vector<Group>& actual, const std::vector<Group>& expected);
 
-// Local time text of seconds since 1970, as the phone shows dates.
-std::string localDate(long long seconds);
+std::string localDate(long long seconds);  // as the phone shows dates: local "yyyy-MM-dd HH:mm:ss"
 
 }  // namespace mobreltest

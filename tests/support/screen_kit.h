@@ -1,6 +1,5 @@
-// What the widget tests against phonesim share: main() with one phone for the
-// whole process, screens laid out as the main window lays them out, the
-// program's message boxes answered as they come up, and run folders' data files.
+// What the widget tests against phonesim share: main() with one phone, screens laid out as the
+// main window lays them out, message boxes answered as they come up, run folders' data files.
 #pragma once
 
 #include <QApplication>
@@ -19,9 +18,8 @@
 
 namespace mobreltest {
 
-// main() of a widget test: the phone first (it points HOME and the XDG folders
-// at its own temporary folder), prepare(), then the application and the test
-// object made with the phone.
+// main() of a widget test: the phone first (it moves HOME and the XDG folders), prepare(),
+// then the application and the test object made with the phone.
 template <class Test>
 int execWithPhone(int argc, char** argv, const SimOptions& options, bool (*prepare)() = nullptr) {
     PhoneSim sim;
@@ -45,9 +43,8 @@ void showScreen(Screen& screen) {
     screen.show();
 }
 
-// The six category entries of the backup or restore screen as the user reads
-// them: "Contacts (3)", then " off" when disabled, " ticked" when ticked, and
-// where the box is hidden the status shown in its place: " [Waiting]", " []".
+// The backup or restore screen's six entries as read: "Contacts (3)", " off" when disabled,
+// " ticked" when ticked, and where the box is hidden the status in its place: " [Waiting]", " []".
 template <class Screen>
 QStringList entryLines(const Screen& screen) {
     QStringList lines;
@@ -73,9 +70,8 @@ inline QList<bool> boolArguments(const QSignalSpy& spy) {
 // With MOBREL_SHOTS naming a folder, saves the widget there as name.png, to look at.
 void saveShot(QWidget* widget, const QString& name);
 
-// Answers the program's message boxes as they come up: notes each as
-// "title|text" and clicks its right button, or its left one when left is set
-// or the right one is hidden. With only set, boxes of other titles stay.
+// Answers message boxes as they come up: notes "title|text" and clicks the right button, or the
+// left one when left is set or the right one is hidden. With only set, boxes of other titles stay.
 class BoxAnswerer {
 public:
     BoxAnswerer();
@@ -91,8 +87,7 @@ private:
     QTimer timer_;
 };
 
-// The connected phone's brand and model as the library reports them, and its
-// name as the screens show it.
+// The connected phone's brand and model as the library reports them, and its name as shown.
 struct PhoneName {
     QString brand, model, shown;
 };
@@ -101,8 +96,7 @@ PhoneName connectedPhone();
 // What the phone lists of a category (itemType 0 ... 5), by its store and files.
 size_t storeCount(const PhoneSim& sim, int itemType);
 
-// A run's data file read with Qt's JSON, apart from the program's readers.
-QJsonObject readDataJson(const QString& run, DataFile file);
+QJsonObject readDataJson(const QString& run, DataFile file);  // with Qt's JSON, apart from the program's readers
 // Writes a run's data file as the program does: its prefix, the JSON, ";".
 void writeDataFile(const QString& run, DataFile file, const QByteArray& json);
 

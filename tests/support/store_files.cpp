@@ -22,15 +22,13 @@ std::vector<StoreRecord> readStore(const std::filesystem::path& storeFolder, con
     for (std::string line; std::getline(in, line);) {
         cJSON* object = cJSON_Parse(line.c_str());
         if (cJSON_IsObject(object) && !cJSON_GetObjectItemCaseSensitive(object, "store")) {
-            StoreRecord record;
             char* compact = cJSON_PrintUnformatted(object);
-            record.json = compact;
+            records.push_back({compact, {}, {}});
             cJSON_free(compact);
             for (const cJSON* item = object->child; item; item = item->next) {
-                if (cJSON_IsString(item)) record.texts[item->string] = item->valuestring;
-                if (cJSON_IsNumber(item)) record.numbers[item->string] = static_cast<long long>(item->valuedouble);
+                if (cJSON_IsString(item)) records.back().texts[item->string] = item->valuestring;
+                if (cJSON_IsNumber(item)) records.back().numbers[item->string] = static_cast<long long>(item->valuedouble);
             }
-            records.push_back(std::move(record));
         }
         cJSON_Delete(object);
     }
@@ -39,10 +37,7 @@ std::vector<StoreRecord> readStore(const std::filesystem::path& storeFolder, con
 
 std::map<long long, StoreRecord> storeById(const std::filesystem::path& storeFolder, const std::string& category) {
     std::map<long long, StoreRecord> byId;
-    for (StoreRecord& record : readStore(storeFolder, category)) {
-        const long long id = record.number("id");
-        byId.emplace(id, std::move(record));
-    }
+    for (StoreRecord& record : readStore(storeFolder, category)) byId.emplace(record.number("id"), std::move(record));
     return byId;
 }
 

@@ -12,7 +12,7 @@
 namespace mobreltest {
 
 struct StoreRecord {
-    std::string json;  // the record's compact text: two records are equal when it is
+    std::string json;  // the compact text: two records are equal when it is
     std::map<std::string, std::string> texts;
     std::map<std::string, long long> numbers;
 
@@ -22,9 +22,8 @@ struct StoreRecord {
 inline bool operator==(const StoreRecord& a, const StoreRecord& b) { return a.json == b.json; }
 inline std::ostream& operator<<(std::ostream& out, const StoreRecord& r) { return out << r.json; }
 
-// The records of a category ("contacts", "messages", "calls", "media") in file order.
+// A category's records ("contacts", "messages", "calls", "media") in file order, or keyed by their "id".
 std::vector<StoreRecord> readStore(const std::filesystem::path& storeFolder, const std::string& category);
-// The same keyed by their "id".
 std::map<long long, StoreRecord> storeById(const std::filesystem::path& storeFolder, const std::string& category);
 
 }  // namespace mobreltest

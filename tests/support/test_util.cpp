@@ -71,23 +71,11 @@ TempDir::~TempDir() {
     fs::remove_all(path_, ec);
 }
 
-ScopedEnv::ScopedEnv(const char* name, const char* value) : name_(name) {
-    const char* old = std::getenv(name);
-    had_ = old != nullptr;
-    if (had_) old_ = old;
-    if (value) {
-        ::setenv(name, value, 1);
-    } else {
-        ::unsetenv(name);
-    }
+ScopedEnv::ScopedEnv(const char* name, const char* value) : name_(name), had_(std::getenv(name) != nullptr) {
+    if (had_) old_ = std::getenv(name);
+    set(value);
 }
 
-ScopedEnv::~ScopedEnv() {
-    if (had_) {
-        ::setenv(name_.c_str(), old_.c_str(), 1);
-    } else {
-        ::unsetenv(name_.c_str());
-    }
-}
+ScopedEnv::~ScopedEnv() { set(had_ ? old_.c_str() : nullptr); }
 
 }  // namespace mobreltest

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdlib>
 #include <filesystem>
 #include <map>
 #include <string>
@@ -9,14 +10,12 @@
 
 namespace mobreltest {
 
-std::string readFile(const std::filesystem::path& file);  // "" when it cannot be read
-// Writes the bytes, making the folders on the way.
-void writeFile(const std::filesystem::path& file, const std::string& bytes);
-// Every regular file below folder: relative path to bytes.
-std::map<std::string, std::string> treeContents(const std::filesystem::path& folder);
-std::string hex(const std::string& bytes);  // upper-case, written apart from the library's and phonesim's encoders
-// Width and height of a PNG whose chunks are whole with right CRCs (computed bit by
-// bit, apart from any encoder's table), IHDR first and IEND last; {0, 0} otherwise.
+std::string readFile(const std::filesystem::path& file);                  // "" when it cannot be read
+void writeFile(const std::filesystem::path& file, const std::string& bytes);  // making the folders on the way
+std::map<std::string, std::string> treeContents(const std::filesystem::path& folder);  // relative path to bytes
+std::string hex(const std::string& bytes);  // upper case, apart from the library's and phonesim's encoders
+// Width and height of a PNG whose chunks are whole with right CRCs (computed apart
+// from any encoder), IHDR first and IEND last; {0, 0} otherwise.
 std::pair<uint32_t, uint32_t> pngSize(const std::string& bytes);
 
 // A fresh folder in the system's temporary folder, removed with the object.
@@ -41,6 +40,8 @@ public:
     ScopedEnv& operator=(const ScopedEnv&) = delete;
 
 private:
+    void set(const char* value) { value ? ::setenv(name_.c_str(), value, 1) : ::unsetenv(name_.c_str()); }
+
     std::string name_;
     bool had_;
     std::string old_;

@@ -1,8 +1,7 @@
 #!/usr/bin/env python3
-"""Opens the backup viewer pages of sample run folders in headless Chromium,
-driven over the DevTools protocol on a pipe, and checks what a user would see:
-no console errors, the right records, hostile texts shown as text, working
-search and a run without some categories."""
+"""Opens the backup viewer pages of sample run folders in headless Chromium over the
+DevTools pipe: no console errors, the right records, hostile texts shown as text,
+search, and a run without some categories."""
 import argparse
 import json
 import os
@@ -44,11 +43,8 @@ class Browser:
             preexec_fn=wire, pass_fds=(3, 4))
         os.close(to_child)
         os.close(from_child)
-        self.next_id = 0
-        self.replies = {}
-        self.events = queue.Queue()
-        self.lock = threading.Condition()
-        self.write_lock = threading.Lock()
+        self.next_id, self.replies, self.events = 0, {}, queue.Queue()
+        self.lock, self.write_lock = threading.Condition(), threading.Lock()
         threading.Thread(target=self._read, daemon=True).start()
         targets = self.call("Target.getTargets")["targetInfos"]
         page = next(t for t in targets if t["type"] == "page")
@@ -87,19 +83,17 @@ class Browser:
         if session:
             message["sessionId"] = self.session
         self._send(message)
-        deadline = time.monotonic() + 30
         with self.lock:
-            while self.next_id not in self.replies:
-                left = deadline - time.monotonic()
-                if left <= 0:
-                    raise TimeoutError(method)
-                self.lock.wait(left)
+            if not self.lock.wait_for(lambda: self.next_id in self.replies, 30):
+                raise TimeoutError(method)
             reply = self.replies.pop(self.next_id)
         if "error" in reply:
             raise RuntimeError("%s: %s" % (method, reply["error"]))
         return reply["result"]
 
-    def evaluate(self, expression):
+    def evaluate(self, expression, *args):
+        if args:  # a function given its arguments
+            expression = "(%s)(%s)" % (expression, ", ".join(map(json.dumps, args)))
         result = self.call("Runtime.evaluate", session=True, expression=expression, returnByValue=True,
                            awaitPromise=True)
         if "exceptionDetails" in result:
@@ -146,9 +140,7 @@ class Browser:
 
 
 class Checks:
-    def __init__(self):
-        self.passed = 0
-        self.failed = 0
+    passed = failed = 0
 
     def expect(self, condition, what, detail=""):
         if condition:
@@ -158,11 +150,11 @@ class Checks:
             print("FAIL: %s %s" % (what, detail), flush=True)
 
 
-VISIBLE = "(sel) => Array.from(document.querySelectorAll(sel)).filter((e) => e.offsetParent !== null)"
-
-
-def visible_texts(browser, selector):
-    return browser.evaluate("(%s)(%s).map((e) => e.textContent)" % (VISIBLE, json.dumps(selector)))
+def texts(browser, selector, visible=True):
+    """The texts of the elements the selector matches; with visible, of those shown only."""
+    return browser.evaluate("(sel, visible) => Array.from(document.querySelectorAll(sel))"
+                            ".filter((e) => !visible || e.offsetParent !== null).map((e) => e.textContent)",
+                            selector, visible)
 
 
 def check_page(browser, checks, page, label):
@@ -171,75 +163,68 @@ def check_page(browser, checks, page, label):
     checks.expect(not problems, label + ": loads without console errors", problems)
 
 
-def check_full_run(browser, checks, run):
-    check_page(browser, checks, run / "index.html", "index")
-    checks.expect(browser.evaluate("document.getElementById('device-name').textContent") == "Acme X5",
-                  "index: header shows the device")
-    counts = browser.evaluate("Array.from(document.querySelectorAll('.tile-count')).map((e) => e.textContent)")
+def check_full_run(b, checks, run):
+    check_page(b, checks, run / "index.html", "index")
+    checks.expect(texts(b, "#device-name", False) == ["Acme X5"], "index: header shows the device")
+    counts = texts(b, ".tile-count", False)
     checks.expect(counts == ["3", "3", "3", "5", "1", "2"], "index: category counts", counts)
-    facts = browser.evaluate("document.querySelector('.facts').textContent")
+    facts = texts(b, ".facts", False)[0]
     checks.expect("ZX1234" in facts and "13" in facts, "index: device facts", facts)
-    hrefs = browser.evaluate("Array.from(document.querySelectorAll('#photos a')).map((a) => a.getAttribute('href'))")
+    hrefs = b.evaluate("Array.from(document.querySelectorAll('#photos a')).map((a) => a.getAttribute('href'))")
     checks.expect("Photos/IMG_1(1).jpg" in hrefs and "Photos/Sommer%20%231%20%26%202.jpg" in hrefs,
                   "index: photo links encode the copy's name", hrefs)
     checks.expect(not any(".." in h or "a/b" in h or "%2F" in h for h in hrefs),
                   "index: unsafe photo names get no link", hrefs)
-    loaded = browser.evaluate("Array.from(document.querySelectorAll('#photos img')).map((i) => i.naturalWidth)")
-    checks.expect(len(loaded) == 3 and all(w == 8 for w in loaded), "index: thumbnails load", loaded)
-    music = visible_texts(browser, "#music td")
+    loaded = b.evaluate("Array.from(document.querySelectorAll('#photos img')).map((i) => i.naturalWidth)")
+    checks.expect(loaded == [8, 8, 8], "index: thumbnails load", loaded)
+    music = texts(b, "#music td")
     checks.expect("<script>alert(2)</script>" in music and "The Examples" in music, "index: music rows", music)
-    browser.type_search("evening")
-    checks.expect(visible_texts(browser, "#photos .photo") == [] and len(visible_texts(browser, "#music tbody tr"))
-                  == 1, "index: search narrows the media lists")
+    b.type_search("evening")
+    checks.expect(texts(b, "#photos .photo") == [] and len(texts(b, "#music tbody tr")) == 1,
+                  "index: search narrows the media lists")
 
-    check_page(browser, checks, run / "Contacts" / "Contacts.html", "contacts")
-    names = visible_texts(browser, ".list-item .primary")
+    check_page(b, checks, run / "Contacts" / "Contacts.html", "contacts")
+    names = texts(b, ".list-item .primary")
     checks.expect(names == ["Ann Example", make_run.HOSTILE_NAME, "Bob Builder"], "contacts: names as text", names)
-    checks.expect(browser.evaluate("document.querySelectorAll('main b').length") == 0,
-                  "contacts: markup in a name is not parsed")
-    detail = browser.evaluate("document.getElementById('detail').textContent")
+    checks.expect(texts(b, "main b", False) == [], "contacts: markup in a name is not parsed")
+    detail = texts(b, "#detail", False)[0]
     checks.expect("555-0100" in detail and "ann@example.org" in detail, "contacts: first contact's details", detail)
-    browser.type_search("line two")
-    checks.expect(visible_texts(browser, ".list-item .primary") == ["Bob Builder"], "contacts: search")
+    b.type_search("line two")
+    checks.expect(texts(b, ".list-item .primary") == ["Bob Builder"], "contacts: search")
 
-    check_page(browser, checks, run / "SMS" / "SMS.html", "sms")
-    bubbles = visible_texts(browser, ".bubble")
+    check_page(b, checks, run / "SMS" / "SMS.html", "sms")
+    bubbles = texts(b, ".bubble")
     checks.expect(len(bubbles) == 2 and bubbles[0].startswith("Are we still on for lunch?"),
                   "sms: first conversation's messages", bubbles)
-    checks.expect(browser.evaluate("document.querySelector('.bubble.out').textContent").startswith("Yes, see you"),
-                  "sms: a sent message is on the right")
-    browser.evaluate("document.querySelectorAll('.list-item')[1].click()")
+    checks.expect(texts(b, ".bubble.out", False)[0].startswith("Yes, see you"), "sms: a sent message is on the right")
+    b.evaluate("document.querySelectorAll('.list-item')[1].click()")
     time.sleep(0.3)
-    bubbles = visible_texts(browser, ".bubble")
+    bubbles = texts(b, ".bubble")
     checks.expect(len(bubbles) == 1 and bubbles[0].startswith(make_run.HOSTILE_BODY),
                   "sms: hostile body shown as text", bubbles)
-    browser.type_search("lunch")
-    checks.expect(len(visible_texts(browser, ".list-item")) == 1 and len(visible_texts(browser, ".bubble")) == 1,
+    b.type_search("lunch")
+    checks.expect(len(texts(b, ".list-item")) == 1 and len(texts(b, ".bubble")) == 1,
                   "sms: search narrows conversations and messages")
-    checks.expect(not browser.problems(), "sms: nothing ran from the hostile text")
+    checks.expect(not b.problems(), "sms: nothing ran from the hostile text")
 
-    check_page(browser, checks, run / "CallHistory" / "CallHistory.html", "calls")
-    cells = visible_texts(browser, "td")
-    checks.expect("00:01:15" in cells and "01:00:00" in cells and "Incoming" in cells and "Unknown" in cells,
+    check_page(b, checks, run / "CallHistory" / "CallHistory.html", "calls")
+    cells = texts(b, "td")
+    checks.expect(all(c in cells for c in ("00:01:15", "01:00:00", "Incoming", "Unknown")),
                   "calls: entries with type and duration", cells)
-    checks.expect(len(visible_texts(browser, ".group")) == 2, "calls: grouped by number")
-    browser.type_search("0142")
-    checks.expect(len(visible_texts(browser, ".group")) == 1 and len(visible_texts(browser, "tbody tr")) == 1,
-                  "calls: search")
+    checks.expect(len(texts(b, ".group")) == 2, "calls: grouped by number")
+    b.type_search("0142")
+    checks.expect(len(texts(b, ".group")) == 1 and len(texts(b, "tbody tr")) == 1, "calls: search")
 
 
-def check_partial_run(browser, checks, run):
-    check_page(browser, checks, run / "index.html", "partial-index")
-    counts = browser.evaluate("Array.from(document.querySelectorAll('.tile-count')).map((e) => e.textContent)")
-    checks.expect(counts == ["3", "Not backed up", "Not backed up", "5", "Not backed up", "Not backed up"],
-                  "partial: counts", counts)
-    checks.expect("not part of this backup" in browser.evaluate("document.getElementById('videos').textContent"),
-                  "partial: missing media said so")
-    checks.expect(browser.evaluate("document.querySelectorAll('nav a').length") == 1,
-                  "partial: no links to pages that are not there")
+def check_partial_run(b, checks, run):
+    check_page(b, checks, run / "index.html", "partial-index")
+    counts = texts(b, ".tile-count", False)
+    checks.expect(counts == ["3"] + ["Not backed up"] * 2 + ["5"] + ["Not backed up"] * 2, "partial: counts", counts)
+    checks.expect("not part of this backup" in texts(b, "#videos", False)[0], "partial: missing media said so")
+    checks.expect(len(texts(b, "nav a", False)) == 1, "partial: no links to pages that are not there")
     # A category page opened although its data is not in the run.
-    check_page(browser, checks, run / "SMS" / "SMS.html", "partial-sms")
-    checks.expect("Messages were not part of this backup." in browser.evaluate("document.body.textContent"),
+    check_page(b, checks, run / "SMS" / "SMS.html", "partial-sms")
+    checks.expect("Messages were not part of this backup." in texts(b, "body", False)[0],
                   "partial: absent category page explains itself")
 
 
@@ -249,25 +234,21 @@ def read_data_file(path):
     return json.loads(text[text.index("=") + 1:-1])
 
 
-def check_written_run(browser, checks, run):
-    """A run folder the backup engine wrote: every page loads cleanly and shows
-    what the data files hold."""
+def check_written_run(b, checks, run):
+    """A run folder the backup engine wrote: every page loads cleanly and shows its data file."""
     assets = run / "Script" / "assets"
     summary = read_data_file(assets / "Backupinfo.js")["BackupInfo"]
-    check_page(browser, checks, run / "index.html", "run-index")
-    counts = browser.evaluate("Array.from(document.querySelectorAll('.tile-count')).map((e) => e.textContent)")
+    check_page(b, checks, run / "index.html", "run-index")
+    counts = texts(b, ".tile-count", False)
     expected = [summary.get(key, "Not backed up")
                 for key in ("Contacts", "Messages", "CallLogs", "Photos", "Videos", "Musics")]
     checks.expect(counts == expected, "run: index counts are the summary's", (counts, expected))
-    pages = (("Contacts", "Contacts.js", ".list-item"), ("SMS", "SMS.js", ".list-item"),
-             ("CallHistory", "CallHistory.js", ".group"))
-    for folder, data, selector in pages:
-        if not (assets / data).is_file():
-            continue
-        members = len(read_data_file(assets / data)) - 1  # less "Version"
-        check_page(browser, checks, run / folder / (folder + ".html"), "run-" + folder)
-        shown = browser.evaluate("document.querySelectorAll(%s).length" % json.dumps(selector))
-        checks.expect(shown == members, "run: %s lists every record of its data file" % folder, (shown, members))
+    for folder, selector in (("Contacts", ".list-item"), ("SMS", ".list-item"), ("CallHistory", ".group")):
+        if (assets / (folder + ".js")).is_file():
+            members = len(read_data_file(assets / (folder + ".js"))) - 1  # less "Version"
+            check_page(b, checks, run / folder / (folder + ".html"), "run-" + folder)
+            shown = len(texts(b, selector, False))
+            checks.expect(shown == members, "run: %s lists every record of its data file" % folder, (shown, members))
 
 
 def main():
@@ -300,7 +281,7 @@ def main():
             for group in groups:
                 try:
                     group()
-                except (RuntimeError, TimeoutError) as error:
+                except (RuntimeError, TimeoutError, IndexError) as error:
                     checks.expect(False, "page could not be driven", error)
         finally:
             browser.close()

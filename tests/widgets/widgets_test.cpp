@@ -168,21 +168,18 @@ private slots:
         auto* name = item.findChild<QLabel*>("nameLabel");
         QSignalSpy clicked(&item, &BackupItemWidget::clicked);
 
-        QVERIFY(!item.isChecked());
+        // (Ticking and unticking: the backup screen's test.)
         QTest::mouseClick(check, Qt::LeftButton, {}, centre(check));
-        QVERIFY(item.isChecked());
-        QTest::mouseClick(check, Qt::LeftButton, {}, centre(check));
-        QVERIFY(!item.isChecked());
         QTest::mouseClick(name, Qt::LeftButton, {}, centre(name));
-        QCOMPARE(clicked.count(), 3);  // the check box's clicks reach the entry too
+        QCOMPARE(clicked.count(), 2);  // the check box's clicks reach the entry too
         QCOMPARE(clicked.last().first().value<void*>(), &item);
 
         item.setItemEnabled(false);
         QTest::mouseClick(check, Qt::LeftButton, {}, centre(check));
-        QVERIFY(!item.isChecked());
+        QVERIFY(item.isChecked());
         item.setItemEnabled(true);
         QTest::mouseClick(check, Qt::LeftButton, {}, centre(check));
-        QVERIFY(item.isChecked());
+        QVERIFY(!item.isChecked());
     }
 };
 

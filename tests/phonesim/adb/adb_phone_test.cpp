@@ -1,8 +1,5 @@
-// The phone's files through the real adb, where the library's end-to-end tests
-// do not go: push, pull and rm of paths that leave its trees are refused and
-// change nothing outside, and a file of several sync chunks travels unchanged.
-// (Listing, getprop, installing and starting the companion, small files and
-// restarts are exercised by those tests.)
+// The phone's files through the real adb: push, pull and rm of paths that leave its
+// trees are refused and change nothing outside; a file of several sync chunks travels unchanged.
 #include <gtest/gtest.h>
 
 #include <map>

@@ -1,6 +1,5 @@
-// How the phone tells the companion's package from another one when its bytes
-// arrive cut anywhere (the real package is too small to be cut in the
-// end-to-end tests).
+// The phone tells the companion's package from another however its bytes arrive cut
+// (the real package is too small to be cut in the end-to-end tests).
 #include <gtest/gtest.h>
 
 #include "phone.h"

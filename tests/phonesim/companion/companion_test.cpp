@@ -1,7 +1,5 @@
-// The companion service in process, one end of a socket pair on its own thread,
-// where the library's end-to-end tests do not go: names that would leave the
-// upload folder, and malformed writes, which the phone refuses (so that a
-// library writing them fails there) and which change nothing.
+// The companion in process on a socket pair: names that would leave the upload folder and
+// malformed writes are refused (so a library sending them fails there) and change nothing.
 #include <gtest/gtest.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -21,17 +19,18 @@ namespace {
 namespace fs = std::filesystem;
 using mobreltest::hex;
 
-// Sends command and reads the reply as the wire carries it: a 4-byte little-endian
-// length, then a little-endian number of that many bytes (4 or 8); -999 and a
-// failure for anything else (nothing within the socket's 10 s counts too).
+// The reply to command as the wire carries it: a 4-byte little-endian length, then a
+// little-endian number of that many bytes (4 or 8); -999 and a failure otherwise (or after 10 s).
 int64_t ask(int fd, const std::string& command, size_t bytes = 4) {
     std::string reply(4 + bytes, '\0');
     const bool whole = ::send(fd, command.data(), command.size(), MSG_NOSIGNAL) == ssize_t(command.size()) &&
                        ::recv(fd, reply.data(), reply.size(), MSG_WAITALL) == ssize_t(reply.size());
     uint64_t v = 0;
     for (size_t i = reply.size(); i-- > 0;) v = v << 8 | static_cast<uint8_t>(reply[i]);
-    EXPECT_TRUE(whole && (v & 0xFFFFFFFFu) == bytes) << command;
-    if (!whole || (v & 0xFFFFFFFFu) != bytes) return -999;
+    if (!whole || (v & 0xFFFFFFFFu) != bytes) {
+        ADD_FAILURE() << command;
+        return -999;
+    }
     v >>= 32;
     return bytes == 4 ? static_cast<int32_t>(static_cast<uint32_t>(v)) : static_cast<int64_t>(v);
 }
@@ -72,9 +71,8 @@ std::string sendSms(const std::string& date, const std::string& type) {
 
 TEST_F(CompanionTest, NamesNeverLeaveTheUploadFolder) {
     mobreltest::writeFile(sdcard() / "outside.png", "x");
-    for (const std::string& name : {std::string("../outside.png"), std::string(".."), std::string("sub/x.png"),
-                                    std::string("/etc/passwd"), std::string(), std::string("a\0b.png", 7),
-                                    std::string("../../store/contacts.jsonl")}) {
+    for (const std::string& name : std::vector<std::string>{"../outside.png", "..", "sub/x.png", "/etc/passwd", "",
+                                                            std::string("a\0b.png", 7), "../../store/contacts.jsonl"}) {
         EXPECT_EQ(ask(client, "checkFileisExist:" + name + ";"), 0) << name;
         EXPECT_EQ(ask(client, "addphototodevice:" + hex(name) + ";"), 0) << name;
     }

@@ -1,8 +1,8 @@
-// The sample phone every test starts with: the same bytes on every run, and the
-// variety the other tests rely on to mean something.
+// The sample phone every test starts with: the same bytes on every run, and its variety.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <set>
 
 #include "dataset/dataset.h"
@@ -15,8 +15,7 @@ namespace {
 namespace fs = std::filesystem;
 using mobreltest::readFile;
 
-// Relative path -> (bytes, modification time) of every file below dir. The
-// media files' times are part of the phone (MODIFTIME); the store files' are not.
+// Relative path -> (bytes, modification time) below dir; the store files' times are no part of the phone.
 std::map<std::string, std::pair<std::string, int64_t>> snapshot(const fs::path& dir) {
     std::map<std::string, std::pair<std::string, int64_t>> files;
     for (const auto& [name, bytes] : mobreltest::treeContents(dir)) {
@@ -41,6 +40,7 @@ TEST(Dataset, SmallIsTheSameOnEveryRun) {
     EXPECT_TRUE(snapshot(root.path() / "a") == b);
 }
 
+// The variety the other tests rely on to mean something (their counts they check themselves).
 TEST(Dataset, SmallHasTheVarietyTheTestsNeed) {
     mobreltest::TempDir root;
     std::string error;
@@ -48,34 +48,25 @@ TEST(Dataset, SmallHasTheVarietyTheTestsNeed) {
     ContentStore store(root.path() / "store");
     ASSERT_TRUE(store.load(error)) << error;
 
-    ASSERT_EQ(store.contacts().size(), 40u);
+    std::string texts;
     for (int f = 0; f < kContactFieldCount; ++f) {
         bool used = false;
         for (const Contact& c : store.contacts()) used = used || !c.fields[f].empty();
         EXPECT_TRUE(used) << contactFieldInfo(f).jsonKey;
     }
-    std::string allText;
-    for (const Contact& c : store.contacts()) allText += c.fields[kName] + c.fields[kNote] + c.fields[kNickname];
-    for (const char* sample : {"ü", "小", "🐭", "\n"}) EXPECT_NE(allText.find(sample), std::string::npos) << sample;
-
-    ASSERT_EQ(store.messages().size(), 300u);
+    for (const Contact& c : store.contacts()) texts += c.fields[kName] + c.fields[kNote] + c.fields[kNickname];
     std::map<int64_t, int> perThread;
-    std::set<int> types;
-    std::string bodies;
+    std::set<int> types, callTypes;
     for (const Message& m : store.messages()) {
         ++perThread[m.threadId];
         types.insert(m.type);
-        bodies += m.body;
+        texts += m.body;
     }
-    for (const char* sample : {"\n", "\xF0\x9F", "ありがとう"}) EXPECT_NE(bodies.find(sample), std::string::npos) << sample;
-    EXPECT_EQ(perThread.size(), 25u);
+    for (const char* sample : {"ü", "小", "🐭", "\n", "ありがとう"}) EXPECT_NE(texts.find(sample), std::string::npos) << sample;
     int most = 0;
-    for (const auto& entry : perThread) most = std::max(most, entry.second);
+    for (const auto& [thread, count] : perThread) most = std::max(most, count);
     EXPECT_GE(most, 50);
     EXPECT_EQ(types, (std::set<int>{1, 2, 3, 4, 5, 6}));
-
-    ASSERT_EQ(store.calls().size(), 150u);
-    std::set<int> callTypes;
     int privateCalls = 0;
     for (const Call& c : store.calls()) {
         callTypes.insert(c.type);
@@ -84,24 +75,18 @@ TEST(Dataset, SmallHasTheVarietyTheTestsNeed) {
     EXPECT_EQ(callTypes.size(), 7u);
     EXPECT_GT(privateCalls, 0);
 
-    std::map<MediaKind, int> perKind;
     std::set<std::pair<uint32_t, uint32_t>> photoSizes;
     std::set<std::string> titles;
     int withoutExtension = 0, repeatedTitles = 0;
     for (const MediaItem& m : store.media()) {
-        ++perKind[m.kind];
         const fs::path file = root.path() / "sdcard" / m.path;
         ASSERT_TRUE(fs::is_regular_file(file)) << m.path;
         if (m.kind != MediaKind::Photo) continue;
         withoutExtension += file.extension().empty();
         repeatedTitles += !titles.insert(m.title).second;
-        const auto size = mobreltest::pngSize(readFile(file));
-        ASSERT_GT(size.first, 0u) << m.path << " is no whole PNG";
-        photoSizes.insert(size);
+        photoSizes.insert(mobreltest::pngSize(readFile(file)));
     }
-    EXPECT_EQ(perKind[MediaKind::Photo], 30);
-    EXPECT_EQ(perKind[MediaKind::Video], 10);
-    EXPECT_EQ(perKind[MediaKind::Music], 15);
+    EXPECT_FALSE(photoSizes.count({0, 0})) << "a photo is no whole PNG";
     EXPECT_GT(photoSizes.size(), 20u);
     EXPECT_GT(withoutExtension, 0);
     EXPECT_GT(repeatedTitles, 0);
