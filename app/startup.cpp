@@ -3,8 +3,11 @@
 #include <QApplication>
 #include <QFont>
 #include <QFontDatabase>
+#include <QScreen>
 
+#include "MobrelMainWidget.h"
 #include "appglobals.h"
+#include "placement.h"
 
 void prepareApplication(const QString& folder) {
     QCoreApplication::addLibraryPath(folder);
@@ -20,4 +23,16 @@ void prepareApplication(const QString& folder) {
         if (!families.isEmpty()) QApplication::setFont(QFont(families.first(), 10));
     }
     setApplicationFolder(folder);
+}
+
+int runProgram(QApplication& app) {
+    prepareApplication(QCoreApplication::applicationDirPath());
+
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const QSize desktop = screen ? screen->geometry().size() : QSize(0, 0);
+
+    MobrelMainWidget window;
+    window.move(startPosition(desktop, window.size()));
+    window.show();
+    return app.exec();
 }

@@ -5,5 +5,11 @@
 
 #include <QString>
 
+class QApplication;
+
 // folder is the folder of the program's executable, where font/ lies.
 void prepareApplication(const QString& folder);
+
+// The whole program once its application object exists: the set-up above, the
+// main window placed on the primary screen, and the event loop until it ends.
+int runProgram(QApplication& app);

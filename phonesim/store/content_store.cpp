@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <unordered_map>
 
 #include "store/jsonl.h"
 
@@ -33,6 +34,7 @@ template <typename Record>
 bool readRecords(const fs::path& file, bool (*fromJson)(const cJSON*, Record&), std::vector<Record>& out,
                  Counters& counters, std::string& error) {
     std::vector<Record> records;
+    std::unordered_map<int64_t, size_t> lineOf;
     Counters read;
     bool ok = readJsonl(
         file,
@@ -43,7 +45,11 @@ bool readRecords(const fs::path& file, bool (*fromJson)(const cJSON*, Record&), 
         },
         [&](const cJSON* object) {
             Record record;
-            if (fromJson(object, record)) records.push_back(std::move(record));
+            if (!fromJson(object, record)) return;
+            // A later line of the same id is an edit of that record.
+            const auto [at, added] = lineOf.emplace(record.id, records.size());
+            if (added) records.push_back(std::move(record));
+            else records[at->second] = std::move(record);
         },
         error);
     if (!ok) return false;
@@ -126,6 +132,7 @@ bool ContentStore::loadCategory(Category category, std::string& error) {
     case Category::Messages:
         if (!readRecords(file, messageFromJson, messages_, messageCounters_, error)) return false;
         std::sort(messages_.begin(), messages_.end(), messageOrder);
+        indexAddresses();
         for (const Message& m : messages_)
             messageCounters_.nextThreadId = std::max(messageCounters_.nextThreadId, m.threadId + 1);
         return true;
@@ -162,8 +169,14 @@ bool ContentStore::save(Category category) {
 
 bool ContentStore::persist(Category category, cJSON* added) {
     // After an append the header's counters may lag behind the records; loading
-    // takes them up to the records again.
+    // takes them up to the records again. Edits go in as lines of their own
+    // until they outnumber the records; then the file is written afresh.
+    if (added && category == Category::Contacts && ++contactEdits_ > contacts_.size()) {
+        cJSON_Delete(added);
+        added = nullptr;
+    }
     if (added && appendJsonl(storeFile(dir_, category), added)) return true;
+    if (category == Category::Contacts) contactEdits_ = 0;
     if (save(category)) return true;
     std::string error;
     loadCategory(category, error);
@@ -179,7 +192,7 @@ int64_t ContentStore::addContact(Contact contact) {
 
 bool ContentStore::editContact(int64_t id, const std::function<bool(Contact&)>& edit) {
     for (Contact& c : contacts_) {
-        if (c.id == id) return edit(c) && persist(Category::Contacts);
+        if (c.id == id) return edit(c) && persist(Category::Contacts, contactToJson(c));
     }
     return false;
 }
@@ -189,19 +202,16 @@ bool ContentStore::deleteContact(int64_t id) {
 }
 
 int64_t ContentStore::addMessage(Message message) {
+    const std::string key = phoneKey(message.address);
+    auto first = firstOfAddress_.find(key);
     if (message.threadId == 0) {
-        std::string key = phoneKey(message.address);
-        for (const Message& m : messages_) {
-            if (phoneKey(m.address) == key) {
-                message.threadId = m.threadId;
-                break;
-            }
-        }
-        if (message.threadId == 0) message.threadId = messageCounters_.nextThreadId++;
+        message.threadId = first != firstOfAddress_.end() ? first->second.threadId : messageCounters_.nextThreadId++;
     }
     messageCounters_.nextThreadId = std::max(messageCounters_.nextThreadId, message.threadId + 1);
     message.id = messageCounters_.nextId++;
     int64_t id = message.id;
+    if (first == firstOfAddress_.end()) firstOfAddress_.emplace(key, message);
+    else if (messageOrder(message, first->second)) first->second = message;
     cJSON* added = messageToJson(message);
     messages_.insert(std::upper_bound(messages_.begin(), messages_.end(), message, messageOrder), std::move(message));
     return persist(Category::Messages, added) ? id : 0;
@@ -212,7 +222,14 @@ bool ContentStore::deleteThread(int64_t threadId) {
     messages_.erase(std::remove_if(messages_.begin(), messages_.end(),
                                    [threadId](const Message& m) { return m.threadId == threadId; }),
                     messages_.end());
-    return messages_.size() != before && persist(Category::Messages);
+    if (messages_.size() == before) return false;
+    indexAddresses();
+    return persist(Category::Messages);
+}
+
+void ContentStore::indexAddresses() {
+    firstOfAddress_.clear();
+    for (const Message& m : messages_) firstOfAddress_.emplace(phoneKey(m.address), m);
 }
 
 int64_t ContentStore::addCall(Call call) {

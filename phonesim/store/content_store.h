@@ -1,6 +1,7 @@
 // The phone's content on disk: one JSON-lines file per category under
 // <state>/store (contacts.jsonl, messages.jsonl, calls.jsonl, media.jsonl). A new
-// record is added as one more line; any other change rewrites the file through a
+// record is added as one more line, and so is an edited contact (a later line of
+// an id replaces the earlier one); any other change rewrites the file through a
 // temporary file. The media files themselves live in the shared storage tree;
 // the store only registers them.
 #pragma once
@@ -9,6 +10,7 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "store/records.h"
@@ -73,6 +75,7 @@ private:
     // Writes a change through: added (deleted here) goes at the end of the file,
     // else the file is rewritten. On failure the category is read back.
     bool persist(Category category, cJSON* added = nullptr);
+    void indexAddresses();
 
     std::filesystem::path dir_;
     Counters contactCounters_, messageCounters_, callCounters_, mediaCounters_;
@@ -80,6 +83,10 @@ private:
     std::vector<Message> messages_;
     std::vector<Call> calls_;
     std::vector<MediaItem> media_;
+    // The first message (in the order above) of each address, by phoneKey: a new
+    // message without thread joins that message's conversation.
+    std::unordered_map<std::string, Message> firstOfAddress_;
+    size_t contactEdits_ = 0;  // edit lines appended since the file was last written whole
 };
 
 }  // namespace phonesim

@@ -18,17 +18,21 @@ long long StoreRecord::number(const std::string& key) const {
 
 std::vector<StoreRecord> readStore(const std::filesystem::path& storeFolder, const std::string& category) {
     std::vector<StoreRecord> records;
+    std::map<long long, size_t> lineOf;  // a later line of an id is an edit of that record
     std::ifstream in(storeFolder / (category + ".jsonl"), std::ios::binary);
     for (std::string line; std::getline(in, line);) {
         cJSON* object = cJSON_Parse(line.c_str());
         if (cJSON_IsObject(object) && !cJSON_GetObjectItemCaseSensitive(object, "store")) {
             char* compact = cJSON_PrintUnformatted(object);
-            records.push_back({compact, {}, {}});
+            StoreRecord record{compact, {}, {}};
             cJSON_free(compact);
             for (const cJSON* item = object->child; item; item = item->next) {
-                if (cJSON_IsString(item)) records.back().texts[item->string] = item->valuestring;
-                if (cJSON_IsNumber(item)) records.back().numbers[item->string] = static_cast<long long>(item->valuedouble);
+                if (cJSON_IsString(item)) record.texts[item->string] = item->valuestring;
+                if (cJSON_IsNumber(item)) record.numbers[item->string] = static_cast<long long>(item->valuedouble);
             }
+            const auto [at, added] = lineOf.emplace(record.number("id"), records.size());
+            if (added) records.push_back(std::move(record));
+            else records[at->second] = std::move(record);
         }
         cJSON_Delete(object);
     }

@@ -92,5 +92,47 @@ TEST(Dataset, SmallHasTheVarietyTheTestsNeed) {
     EXPECT_GT(repeatedTitles, 0);
 }
 
+// Edits go in as lines of their own and read back in place; a new message joins the
+// conversation of the earliest message of its address, also after one was deleted.
+TEST(Store, EditsAndConversationsReadBack) {
+    mobreltest::TempDir root;
+    std::string error;
+    ContentStore store(root.path());
+    Contact a, b;
+    a.fields[kName] = "A";
+    b.fields[kName] = "B";
+    const int64_t idA = store.addContact(a), idB = store.addContact(b);
+    for (int i = 0; i < 7; ++i)
+        ASSERT_TRUE(store.editContact(idA, [&](Contact& c) { return (c.fields[kNote] = std::to_string(i)), true; }));
+    const auto lines = [&] {
+        const std::string text = readFile(storeFile(root.path(), Category::Contacts));
+        return std::count(text.begin(), text.end(), '\n');
+    };
+    EXPECT_LE(lines(), 1 + 2 * 2 + 1);  // written whole again once edits outnumber the contacts
+
+    const auto message = [&](const char* address, int64_t date, int64_t thread = 0) {
+        Message m;
+        m.address = address;
+        m.date = date;
+        m.threadId = thread;
+        return store.addMessage(m);
+    };
+    message("+49 30 1", 200, 7);
+    message("+49 30 1", 100, 8);  // earlier, in a conversation of its own
+    message("4930 1", 300);
+    store.deleteThread(8);
+    message("(49) 30-1", 400);
+
+    ContentStore read(root.path());
+    ASSERT_TRUE(read.load(error)) << error;
+    ASSERT_EQ(read.contacts().size(), 2u);
+    EXPECT_EQ(read.contacts()[0].id, idA);
+    EXPECT_EQ(read.contacts()[0].fields[kNote], "6");
+    EXPECT_EQ(read.contacts()[1].id, idB);
+    std::vector<int64_t> threads;
+    for (const Message& m : read.messages()) threads.push_back(m.threadId);
+    EXPECT_EQ(threads, (std::vector<int64_t>{7, 7}));  // 300 had joined 8 and went with it; 400 joins 7
+}
+
 }  // namespace
 }  // namespace phonesim
