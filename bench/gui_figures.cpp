@@ -62,19 +62,10 @@ Sizes sizeOf(const QString& path) {
     return s;
 }
 
-// A plain read/write loop over every file of the tree; false on any failure.
+// A plain read/write loop over the files of one file or tree; false on any failure.
 bool plainCopy(const QString& from, const QString& to) {
-    if (!QDir().mkpath(to)) return false;
     std::vector<char> buffer(1 << 16);
-    QDirIterator it(from, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot | QDir::NoSymLinks,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString source = it.next();
-        const QString target = to + source.mid(from.size());
-        if (it.fileInfo().isDir()) {
-            if (!QDir().mkpath(target)) return false;
-            continue;
-        }
+    const auto copyFile = [&](const QString& source, const QString& target) {
         const int in = ::open(QFile::encodeName(source).constData(), O_RDONLY | O_CLOEXEC);
         const int out = ::open(QFile::encodeName(target).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
         bool ok = in >= 0 && out >= 0;
@@ -83,9 +74,31 @@ bool plainCopy(const QString& from, const QString& to) {
         }
         if (in >= 0) ::close(in);
         if (out >= 0) ::close(out);
-        if (!ok) return false;
+        return ok;
+    };
+    if (QFileInfo(from).isFile()) return QDir().mkpath(QFileInfo(to).path()) && copyFile(from, to);
+    if (!QDir().mkpath(to)) return false;
+    QDirIterator it(from, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot | QDir::NoSymLinks,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString source = it.next();
+        const QString target = to + source.mid(from.size());
+        if (it.fileInfo().isDir() ? !QDir().mkpath(target) : !copyFile(source, target)) return false;
     }
     return true;
+}
+
+// The time a plain copy of these parts of a run folder takes, beside it on the same
+// disk; negative when the copy failed.
+double plainCopySeconds(const QString& run, const QStringList& parts) {
+    const QString copy = run + ".plaincopy";
+    QElapsedTimer clock;
+    clock.start();
+    bool ok = true;
+    for (const QString& part : parts) ok = ok && plainCopy(run + "/" + part, copy + "/" + part);
+    const double seconds = clock.nsecsElapsed() / 1e9;
+    QDir(copy).removeRecursively();
+    return ok ? seconds : -1;
 }
 
 void click(QWidget* widget) { QTest::mouseClick(widget, Qt::LeftButton); }
@@ -197,12 +210,14 @@ public:
         double recordSeconds = 0, mediaSeconds = 0;
         quint64 records = 0;
         int pages = 0, mediaFiles = 0;
+        QStringList recordParts, mediaParts;
         for (int type = 0; type < kCategories; ++type) {
             const QString category = QString::fromLatin1(kCategoryFolders[type]);
             if (type < 3) {
-                const Sizes data = sizeOf(folder + "/Script/assets/" + category + ".js");
-                const Sizes page = sizeOf(folder + "/" + category);
-                recordBytes += data.bytes + page.bytes;
+                const QString dataFile = "Script/assets/" + category + ".js";
+                const Sizes data = sizeOf(folder + "/" + dataFile);
+                recordBytes += data.bytes + sizeOf(folder + "/" + category).bytes;
+                recordParts << dataFile << category;
                 recordSeconds += timeline.seconds(type);
                 records += worker.doneCount[type];
                 pages += data.files;  // a page pause follows each committed data file
@@ -210,36 +225,31 @@ public:
                 const Sizes copies = sizeOf(folder + "/" + category);
                 mediaBytes += copies.bytes;
                 mediaFiles += copies.files;
+                mediaParts << category;
                 mediaSeconds += timeline.seconds(type);
             }
         }
         const Sizes whole = sizeOf(folder);
-        QElapsedTimer copyClock;
-        copyClock.start();
-        const bool copied = plainCopy(folder, folder + ".plaincopy");
-        const double copySeconds = copyClock.nsecsElapsed() / 1e9;
-        QDir(folder + ".plaincopy").removeRecursively();
-
         const double engine = timeline.end / 1000.0;
         const double pacing = (records * BackupDataThread::kRecordPauseMs + pages * BackupDataThread::kPagePauseMs) / 1000.0;
-        add("backup.engine",
-            QString("engine work, click to the worker's end: %1 files, %2 MB (\"%3\")")
-                .arg(whole.files)
-                .arg(mb(whole.bytes), 0, 'f', 1)
-                .arg(box),
+        add("backup.engine", QString("engine work: %1 files, %2 MB, \"%3\"").arg(whole.files).arg(mb(whole.bytes), 0, 'f', 1).arg(box),
             engine, "s");
         add("backup.pacing", QString("designed pacing: %1 record pauses of %2 ms, %3 page pauses of %4 ms")
                                  .arg(records).arg(BackupDataThread::kRecordPauseMs).arg(pages)
                                  .arg(BackupDataThread::kPagePauseMs), pacing, "s");
-        add("backup.records.rate", QString("engine writing the record files: %1 MB in %2 s")
-                                       .arg(mb(recordBytes), 0, 'f', 1).arg(recordSeconds, 0, 'f', 2),
-            rate(recordBytes, recordSeconds), "MB/s");
-        add("backup.media.rate", QString("engine copying the media from the phone: %1 files, %2 MB in %3 s")
-                                     .arg(mediaFiles).arg(mb(mediaBytes), 0, 'f', 1).arg(mediaSeconds, 0, 'f', 2),
-            rate(mediaBytes, mediaSeconds), "MB/s");
-        add("backup.copy.rate", QString("plain copy of the run folder on the same disk in %1 s%2")
-                                    .arg(copySeconds, 0, 'f', 2).arg(copied ? "" : " (FAILED)"),
-            rate(whole.bytes, copySeconds), "MB/s");
+        const auto addThroughput = [&](const char* key, const QString& what, qint64 bytes, double seconds,
+                                       const QStringList& parts) {
+            add(key, QString("%1: %2 MB in %3 s").arg(what).arg(mb(bytes), 0, 'f', 1).arg(seconds, 0, 'f', 2),
+                rate(bytes, seconds), "MB/s");
+            const double copy = plainCopySeconds(folder, parts);
+            add((std::string(key) + ".copy").c_str(),
+                copy < 0 ? QString("  the same files, plain copy (FAILED)")
+                         : QString("  the same files, plain copy on the same disk in %1 s").arg(copy, 0, 'f', 2),
+                rate(bytes, copy), "MB/s");
+        };
+        addThroughput("backup.records", "record files the engine wrote", recordBytes, recordSeconds, recordParts);
+        addThroughput("backup.media", QString("%1 media files the engine copied from the phone").arg(mediaFiles),
+                      mediaBytes, mediaSeconds, mediaParts);
         report_.add({"backup.stall", "GUI longest stall, click to the closing box", double(lastStallMs_), "ms", 50});
         return box == "Backup finished";
     }

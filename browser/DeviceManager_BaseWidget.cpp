@@ -58,6 +58,8 @@ DeviceManager_BaseWidget::DeviceManager_BaseWidget(int itemType, DeviceManagerWi
     connect(deleteButton, &MyPushButton::clicked, this, &DeviceManager_BaseWidget::deleteMarked);
     connect(selectAllCheckBox, &QCheckBox::clicked, this, &DeviceManager_BaseWidget::selectallCheckBox_slots);
     connect(loadTimer, &QTimer::timeout, this, &DeviceManager_BaseWidget::m_tTimer1_slots);
+    discardTimer = new QTimer(this);
+    connect(discardTimer, &QTimer::timeout, this, &DeviceManager_BaseWidget::deleteDiscardedRows);
 }
 
 void DeviceManager_BaseWidget::layoutChildren() {
@@ -115,8 +117,17 @@ void DeviceManager_BaseWidget::clearData() {
     forgetList();
     loadStarted = false;
     checkedCount = shownCount = 0;
-    listTreeWidget->clear();
+    discardedRows += listTreeWidget->invisibleRootItem()->takeChildren();
+    if (!discardedRows.isEmpty()) discardTimer->start();
 }
+
+void DeviceManager_BaseWidget::deleteDiscardedRows() {
+    constexpr int kRowsPerTurn = 500;
+    for (int i = 0; i < kRowsPerTurn && !discardedRows.isEmpty(); ++i) delete discardedRows.takeLast();
+    if (discardedRows.isEmpty()) discardTimer->stop();
+}
+
+DeviceManager_BaseWidget::~DeviceManager_BaseWidget() { qDeleteAll(discardedRows); }
 
 QTreeWidgetItem* DeviceManager_BaseWidget::addRow(const QStringList& texts, int32_t* mark, void* record, bool striped,
                                                   int stripeColumns) {

@@ -38,6 +38,7 @@ public:
     static constexpr int kFillIntervalMs = 100;
 
     DeviceManager_BaseWidget(int itemType, DeviceManagerWidget* frame, QWidget* parent);
+    ~DeviceManager_BaseWidget() override;
     // For tests only: a shorter pace, so that long lists fill quickly.
     void setFillInterval(int ms);
 
@@ -114,6 +115,12 @@ protected:
 
 private:
     static void* recordPointer(const QTreeWidgetItem* row);
+    void deleteDiscardedRows();
+
+    // The rows clearData took out of the list, deleted a batch per event-loop
+    // turn: deleting thousands in one go would hold the window up.
+    QList<QTreeWidgetItem*> discardedRows;
+    QTimer* discardTimer = nullptr;
     // A check box toggled with the keyboard reaches the mark like a click.
     bool eventFilter(QObject* watched, QEvent* event) override;
     // Export, print, search, refresh, select-all and the rows; the fill waits

@@ -129,7 +129,9 @@ void DeviceManager_MessagesWidget::clearConversation() {
     groupTimer->stop();
     currentMessage = nullptr;
     conversationLabel->clear();
-    for (MyShowSmsItem* bubble : bubblePool) bubble->hide();
+    // Only the bubbles of the conversation shown are visible.
+    for (int i = 0; i < bubbleIndex && i < bubblePool.size(); ++i) bubblePool[i]->hide();
+    bubbleIndex = 0;
     bubbleContainer->resize(bubbleSpace(), 0);
 }
 

@@ -2,10 +2,12 @@
 
 #include <cstring>
 #include <limits>
+#include <mutex>
 
 #include "commands.h"
 #include "hex.h"
 #include "record.h"
+#include "record_arena.h"
 
 namespace mobrel {
 namespace {
@@ -114,8 +116,6 @@ bool isHexText(const char* text) {
     return length % 2 == 0;
 }
 
-bool isText(MediaFieldType type) { return type == MediaFieldType::Text || type == MediaFieldType::ShortText; }
-
 template <typename T>
 void store(char* record, size_t offset, T value) {
     std::memcpy(record + offset, &value, sizeof value);  // packed: fields may be unaligned
@@ -155,16 +155,13 @@ void* parseMediaRecord(const MediaKindInfo& kind, char* reply) {
         return nullptr;
     }
 
-    // The record and copies of its texts in one block: the record's pointer, which
-    // the list keeps, holds all of it (the texts' pointers sit unaligned in the
-    // packed record, where a leak checker does not look for them).
-    size_t blockSize = kind.recordSize;
-    for (size_t f = 0; f < kind.fieldCount; ++f) {
-        if (kind.fields[f].type == MediaFieldType::ShortText) cutText(values[f], kShortTextLimit);
-        if (isText(kind.fields[f].type)) blockSize += values[f].size() + 1;
-    }
-    char* record = new char[blockSize]();
-    char* texts = record + kind.recordSize;
+    // Records live for the process (the GUI may hold a pointer to any of them),
+    // carved out of one arena that is never cleared; a phone holds far fewer
+    // media items than records, hence the small blocks.
+    static std::mutex arenaLock;
+    static RecordArena* const arena = new RecordArena(4096);
+    std::lock_guard<std::mutex> guard(arenaLock);
+    char* record = static_cast<char*>(arena->zeroed(kind.recordSize));
     store<int32_t>(record, 0, 1);  // loaded
     for (size_t f = 0; f < kind.fieldCount; ++f) {
         const MediaField& field = kind.fields[f];
@@ -173,9 +170,8 @@ void* parseMediaRecord(const MediaKindInfo& kind, char* reply) {
         } else if (field.type == MediaFieldType::Int64) {
             store(record, field.offset, numberOf(values[f], field.type));
         } else {
-            std::memcpy(texts, values[f].c_str(), values[f].size() + 1);
-            store(record, field.offset, texts);
-            texts += values[f].size() + 1;
+            if (field.type == MediaFieldType::ShortText) cutText(values[f], kShortTextLimit);
+            store(record, field.offset, arena->copy(values[f]));
         }
     }
     return record;
