@@ -119,9 +119,10 @@ void MobrelMainWidget::createChildren() {
     connect(backupPage, &MobrelBackupWidget::navigationEnabled, this, &MobrelMainWidget::setNavigationEnabled);
     connect(backupPage, &MobrelBackupWidget::backupListChanged, restorePage, &MobrelRestoreWidget::reloadBackupList);
     connect(restorePage, &MobrelRestoreWidget::navigationEnabled, this, &MobrelMainWidget::setNavigationEnabled);
-    // What the phone holds changed: the browser fetches it again.
+    // What the phone holds changed: the browser fetches it again. Forgetting the
+    // long lists takes a moment of its own, apart from the restore's closing work.
     connect(restorePage, &MobrelRestoreWidget::restoreFinished, devicePage->dataBrowser(),
-            &DeviceManagerWidget::resetAllItems);
+            &DeviceManagerWidget::resetAllItems, Qt::QueuedConnection);
     connect(restorePage, &MobrelRestoreWidget::importFinished, devicePage->dataBrowser(),
             &DeviceManagerWidget::startFlushData);
     // The list views export through the backup screen's worker.
@@ -182,10 +183,7 @@ void MobrelMainWidget::loadImages() {
     }
 
     toolBar->loadImages();
-    backupPage->loadImages();
-    toolsPage->loadImages();
-    restorePage->loadImages();
-    devicePage->loadImages();
+    devicePage->loadImages();  // the others when first shown
     setWindowIcon(QIcon(QStringLiteral(":/images/program.png")));
 }
 
@@ -239,6 +237,13 @@ void MobrelMainWidget::showOnly(QWidget* page) {
     for (QWidget* other : {static_cast<QWidget*>(backupPage), static_cast<QWidget*>(toolsPage),
                            static_cast<QWidget*>(restorePage), static_cast<QWidget*>(devicePage)}) {
         if (other != page) other->hide();
+    }
+    // Decoding every page's pictures at start would hold up the first frame.
+    if (!pagesWithImages.contains(page)) {
+        pagesWithImages.insert(page);
+        if (page == backupPage) backupPage->loadImages();
+        else if (page == restorePage) restorePage->loadImages();
+        else if (page == toolsPage) toolsPage->loadImages();
     }
     page->show();
 }

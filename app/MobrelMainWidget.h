@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QPoint>
+#include <QSet>
 #include <QWidget>
 
 class MobrelBackupWidget;
@@ -85,5 +86,6 @@ private:
     MobrelToolsWidget* toolsPage;
     MobrelRestoreWidget* restorePage;
     MobrelDeviceWidget* devicePage;
+    QSet<QWidget*> pagesWithImages;  // the pages whose pictures are loaded
     UpdateChecker* updateChecker;
 };

@@ -23,6 +23,7 @@ class Report {
 public:
     void heading(const std::string& title) { rows_.push_back({"", title, 0, "", NAN}); }
     void add(const Figure& figure) { rows_.push_back(figure); }
+    void add(const Report& other) { rows_.insert(rows_.end(), other.rows_.begin(), other.rows_.end()); }
 
     // The figures as lines for another process's report to take in, and taking one
     // in (false for a line that is not one of them).

@@ -1,4 +1,4 @@
-// The page parser, the message list and the arena on hand-made pages.
+// The page parser, the message and call lists and the arena on hand-made pages.
 #include <gtest/gtest.h>
 
 #include <optional>
@@ -101,21 +101,51 @@ TEST(RecordLists, MessageRules) {
     messages.clear();  // the sanitizer build's leak checker sees what clear() misses
 }
 
+// Calls group by exact number, in arrival order; a call whose name differs from
+// its group's first keeps its own.
+TEST(RecordLists, CallGroups) {
+    CallLogList calls;
+    CallLogBuilder builder(calls);
+    WorkingRecord work;
+    std::string text = page({{{"ID", "1"}, {"NAME", "Ann"}, {"NUMBER", "555"}},
+                             {{"ID", "2"}, {"NUMBER", "777"}},
+                             {{"ID", "3"}, {"NAME", "Ann"}, {"NUMBER", "555"}},
+                             {{"ID", "4"}, {"NAME", "Bob"}, {"NUMBER", "555"}},
+                             {{"ID", "5"}, {"NUMBER", "555"}},
+                             {{"ID", "6"}, {"NAME", "Ann"}}});
+    parsePage(text.data(), kCallLogKeys, work, builder);
+    EXPECT_EQ(calls.count(), 5);
+    std::vector<std::string> lines;  // "number: id/name ..."
+    for (const MobrelCallGroup* g = calls.first(); g; g = g->next) {
+        lines.push_back(std::string(g->number) + ":");
+        for (const MobrelCallLog* e = g->firstEntry; e; e = e->next) {
+            EXPECT_STREQ(e->number, g->number);
+            EXPECT_EQ(e->group, g);
+            lines.back() += std::string(" ") + e->id + "/" + (e->name ? e->name : "-");
+        }
+    }
+    EXPECT_EQ(lines, (std::vector<std::string>{"555: 1/Ann 3/Ann 4/Bob 5/-", "777: 2/-"}));
+    calls.clear();
+}
+
 // Texts of every size stay whole across blocks and records come zeroed (the
 // sanitizer build checks bounds and use after clear).
 TEST(RecordArena, KeepsEveryTextWholeAcrossBlocks) {
-    RecordArena arena;
-    std::vector<std::pair<char*, std::string>> texts;
-    for (int i = 0; i < 3000; ++i) {
-        const size_t length = i % 97 == 0 ? 70000 + i : static_cast<size_t>(i % 40);  // some larger than a block
-        texts.emplace_back(nullptr, std::string(length, static_cast<char>('a' + i % 26)));
-        texts.back().first = arena.copy(texts.back().second);
-        MobrelSms* record = arena.make<MobrelSms>();
-        EXPECT_EQ(record->id, nullptr);
-        EXPECT_EQ(record->next, nullptr);
-        record->checkMark = 1;
+    for (size_t blockBytes : {size_t(64 * 1024), size_t(4096)}) {
+        RecordArena arena(blockBytes);
+        std::vector<std::pair<char*, std::string>> texts;
+        for (int i = 0; i < 3000; ++i) {
+            const size_t length = i % 97 == 0 ? 70000 + i : static_cast<size_t>(i % 40);  // some larger than a block
+            texts.emplace_back(nullptr, std::string(length, static_cast<char>('a' + i % 26)));
+            texts.back().first = arena.copy(texts.back().second);
+            MobrelSmsThread* record = arena.make<MobrelSmsThread>();  // 57 bytes: the next one must be aligned again
+            EXPECT_EQ(reinterpret_cast<uintptr_t>(record) % alignof(void*), 0u);
+            EXPECT_EQ(record->firstMessage, nullptr);
+            EXPECT_EQ(record->next, nullptr);
+            record->latestSortKey = i;
+        }
+        for (const auto& [copy, text] : texts) ASSERT_EQ(std::string(copy), text);
+        arena.clear();
+        EXPECT_STREQ(arena.copy("after"), "after");
     }
-    for (const auto& [copy, text] : texts) ASSERT_EQ(std::string(copy), text);
-    arena.clear();
-    EXPECT_STREQ(arena.copy("after"), "after");
 }

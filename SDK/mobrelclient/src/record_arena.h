@@ -13,7 +13,7 @@ namespace mobrel {
 class RecordArena {
 public:
     // Blocks of this many bytes are taken from the heap as needed.
-    explicit RecordArena(size_t blockBytes = 64 * 1024) : blockBytes_(blockBytes) {}
+    explicit RecordArena(size_t blockBytes = 16 * 1024) : blockBytes_(blockBytes) {}
 
     // A zeroed object of type T (a plain record) that lives until clear().
     template <typename T>

@@ -156,17 +156,22 @@ void CallLogBuilder::store(const WorkingRecord& r) {
 
     RecordArena& arena = list_.arena_;
     auto* e = arena.make<MobrelCallLog>();
+    // A call log repeats the number and mostly the name for every call: the
+    // entries of a group share the first one's texts where theirs are the same.
+    auto found = groups_.find(std::string_view(r.text[kNumber]));
+    const MobrelCallLog* first = found != groups_.end() ? found->second.group->firstEntry : nullptr;
+    const char* name = r.get(kCallName);
     e->id = copyText(arena, r, kCallId);
-    e->name = copyText(arena, r, kCallName);
-    e->number = copyText(arena, r, kNumber);
+    e->name = first && name && first->name && std::strcmp(name, first->name) == 0 ? first->name
+                                                                                 : copyText(arena, r, kCallName);
+    e->number = first ? first->number : copyText(arena, r, kNumber);
     e->date = copyText(arena, r, kCallDate);
     e->type = copyType(arena, r, kCallType);
     e->duration = copyText(arena, r, kDuration);
     e->highlightFlag = 0;
     e->checkMark = 1;
 
-    auto found = groups_.find(e->number);
-    if (found != groups_.end()) {
+    if (first) {
         e->group = found->second.group;
         found->second.lastEntry->next = e;
         found->second.lastEntry = e;
