@@ -28,7 +28,7 @@ int main() {
         return 1;
     }
     bench::Report report;
-    bench::measureFlushes(report);
+    bench::measureFlushes(report, sim.phonePid());
     report.write(stdout);
     return 0;
 }

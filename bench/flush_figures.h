@@ -3,11 +3,14 @@
 // keeps per record against the record's structure and text.
 #pragma once
 
+#include <sys/types.h>
+
 #include "report.h"
 
 namespace bench {
 
-// The phone must be brought up (MobrelApi_ReadyTodoing) and nothing flushed yet.
-void measureFlushes(Report& report);
+// The phone must be brought up (MobrelApi_ReadyTodoing) and nothing flushed yet;
+// phone is phonesim's process, whose processor time is read beside the library's.
+void measureFlushes(Report& report, pid_t phone);
 
 }  // namespace bench

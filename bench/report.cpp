@@ -40,7 +40,7 @@ bool Report::take(const std::string& line) {
 }
 
 void Report::print(const std::map<std::string, double>& previous) const {
-    std::printf("\n%-76s %12s %12s %12s\n", "", "this run", "target", "last run");
+    std::printf("\n%-80s %12s %12s %12s\n", "", "this run", "target", "last run");
     for (const Figure& row : rows_) {
         if (row.key.empty()) {
             std::printf("%s\n", row.label.c_str());
@@ -48,7 +48,7 @@ void Report::print(const std::map<std::string, double>& previous) const {
         }
         const auto last = previous.find(row.key);
         const bool limited = !std::isnan(row.limit);
-        std::printf("  %-74s %12s %12s %12s%s\n", row.label.c_str(), number(row.value, row.unit).c_str(),
+        std::printf("  %-78s %12s %12s %12s%s\n", row.label.c_str(), number(row.value, row.unit).c_str(),
                     limited ? ("<= " + number(row.limit, row.unit)).c_str() : "",
                     last == previous.end() ? "" : number(last->second, row.unit).c_str(),
                     limited && row.value > row.limit ? "  over" : "");
@@ -56,7 +56,9 @@ void Report::print(const std::map<std::string, double>& previous) const {
 }
 
 bool Report::append(const std::string& path, const std::string& run) const {
+    const bool fresh = !std::ifstream(path).good();
     std::ofstream out(path, std::ios::app);
+    if (fresh) out << "# run\tkey\tvalue\tunit (bench/run.sh adds a run's figures at the end)\n";
     for (const Figure& row : rows_) {
         if (!row.key.empty()) out << run << '\t' << row.key << '\t' << row.value << '\t' << row.unit << '\n';
     }

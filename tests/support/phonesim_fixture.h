@@ -73,6 +73,7 @@ public:
     int port() const { return port_; }
     int serverPort() const { return serverPort_; }
     std::vector<pid_t> serverPids() const;  // adb servers listening on the private port now
+    pid_t phonePid() const { return phonePid_; }
     const std::string& error() const { return error_; }
 
     static std::filesystem::path binDir();   // the running test program's folder
