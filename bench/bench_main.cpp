@@ -69,7 +69,8 @@ void measureColdStart(bench::Report& report) {
         clock.start();
         program.start(besideMe("bench_coldstart"), {});
         bool painted = false;
-        while (!painted && program.waitForReadyRead(30000)) painted = program.readAllStandardOutput().contains("first frame");
+        while (!painted && program.waitForReadyRead(30000))
+            painted = program.readAllStandardOutput().contains("first frame");
         const double elapsed = clock.nsecsElapsed() / 1e6;
         if (!program.waitForFinished(10000)) {
             program.kill();
@@ -85,7 +86,8 @@ void measureColdStart(bench::Report& report) {
     const double first = ms.front();
     std::sort(ms.begin(), ms.end());
     report.add({"start.first", "the first of the starts", first, "ms", 300});
-    report.add({"start.median", "the median of " + std::to_string(ms.size()) + " starts", ms[ms.size() / 2], "ms", 300});
+    report.add(
+        {"start.median", "the median of " + std::to_string(ms.size()) + " starts", ms[ms.size() / 2], "ms", 300});
 }
 
 }  // namespace

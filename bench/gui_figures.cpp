@@ -231,8 +231,10 @@ public:
         }
         const Sizes whole = sizeOf(folder);
         const double engine = timeline.end / 1000.0;
-        const double pacing = (records * BackupDataThread::kRecordPauseMs + pages * BackupDataThread::kPagePauseMs) / 1000.0;
-        add("backup.engine", QString("engine work: %1 files, %2 MB, \"%3\"").arg(whole.files).arg(mb(whole.bytes), 0, 'f', 1).arg(box),
+        const double pacing =
+            (records * BackupDataThread::kRecordPauseMs + pages * BackupDataThread::kPagePauseMs) / 1000.0;
+        add("backup.engine",
+            QString("engine work: %1 files, %2 MB, \"%3\"").arg(whole.files).arg(mb(whole.bytes), 0, 'f', 1).arg(box),
             engine, "s");
         add("backup.pacing", QString("designed pacing: %1 record pauses of %2 ms, %3 page pauses of %4 ms")
                                  .arg(records).arg(BackupDataThread::kRecordPauseMs).arg(pages)

@@ -20,8 +20,8 @@ std::string number(double value, const std::string& unit) {
 
 void Report::write(std::FILE* out) const {
     for (const Figure& row : rows_) {
-        std::fprintf(out, "@figure\t%s\t%.17g\t%s\t%.17g\t%s\n", row.key.c_str(), row.value, row.unit.c_str(), row.limit,
-                     row.label.c_str());
+        std::fprintf(out, "@figure\t%s\t%.17g\t%s\t%.17g\t%s\n", row.key.c_str(), row.value, row.unit.c_str(),
+                     row.limit, row.label.c_str());
     }
 }
 

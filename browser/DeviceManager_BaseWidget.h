@@ -116,14 +116,14 @@ protected:
 private:
     static void* recordPointer(const QTreeWidgetItem* row);
     void deleteDiscardedRows();
-
-    // The rows clearData took out of the list, deleted a batch per event-loop
-    // turn: deleting thousands in one go would hold the window up.
-    QList<QTreeWidgetItem*> discardedRows;
-    QTimer* discardTimer = nullptr;
     // A check box toggled with the keyboard reaches the mark like a click.
     bool eventFilter(QObject* watched, QEvent* event) override;
     // Export, print, search, refresh, select-all and the rows; the fill waits
     // meanwhile, so that nothing changes the marks under a job.
     void setMarkEditing(bool on) override;
+
+    // The rows clearData took out of the list, deleted a batch per event-loop
+    // turn: deleting thousands in one go would hold the window up.
+    QList<QTreeWidgetItem*> discardedRows;
+    QTimer* discardTimer = nullptr;
 };

@@ -184,7 +184,6 @@ void DeviceManager_MessagesWidget::sd_listTreeWidgetClicked_slots(QTreeWidgetIte
     const QString address = utf8Text(t->address);
     conversationLabel->setText(!person.isEmpty() && !address.isEmpty() ? person + " (" + address + ")" : person + address);
     currentMessage = t->firstMessage;
-    bubbleIndex = 0;
     bubbleTop = 0;
     groupTimer->start(bubbleIntervalMs);
 }

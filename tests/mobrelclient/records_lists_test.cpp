@@ -140,8 +140,11 @@ TEST(RecordArena, KeepsEveryTextWholeAcrossBlocks) {
             texts.back().first = arena.copy(texts.back().second);
             MobrelSmsThread* record = arena.make<MobrelSmsThread>();  // 57 bytes: the next one must be aligned again
             EXPECT_EQ(reinterpret_cast<uintptr_t>(record) % alignof(void*), 0u);
-            EXPECT_EQ(record->firstMessage, nullptr);
-            EXPECT_EQ(record->next, nullptr);
+            // Read by value: the record is packed, a reference to its members would be misaligned.
+            const MobrelSms* first = record->firstMessage;
+            const MobrelSmsThread* next = record->next;
+            EXPECT_EQ(first, nullptr);
+            EXPECT_EQ(next, nullptr);
             record->latestSortKey = i;
         }
         for (const auto& [copy, text] : texts) ASSERT_EQ(std::string(copy), text);

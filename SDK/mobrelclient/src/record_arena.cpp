@@ -27,7 +27,9 @@ void* RecordArena::Stream::take(size_t bytes, size_t alignment, size_t blockByte
     return blocks.back().get() + start;
 }
 
-void* RecordArena::zeroed(size_t bytes) { return std::memset(records_.take(bytes, kRecordAlignment, blockBytes_), 0, bytes); }
+void* RecordArena::zeroed(size_t bytes) {
+    return std::memset(records_.take(bytes, kRecordAlignment, blockBytes_), 0, bytes);
+}
 
 char* RecordArena::copy(std::string_view text) {
     char* out = static_cast<char*>(texts_.take(text.size() + 1, 1, blockBytes_));
