@@ -1,8 +1,9 @@
 // One run of every benchmark on the large sample phone, ending with one table:
 // the program's cold start to its first frame (bench_coldstart, first, while
 // nothing else runs), the library's flushes (bench_flush, in a process of its
-// own), and the main window's fill, backup and restore. With --results, the figures are appended to that file and
-// the table shows the previous run's beside them.
+// own), and the main window's fill, backup and restore. With --results, the
+// figures are appended to that file and the table shows the previous run's
+// beside them. The exit status is 1 when any part did not run to its end.
 //
 //   bench_mobrel [--results FILE] [--run NAME]
 #include <QApplication>
@@ -42,7 +43,8 @@ bool takeFlushFigures(bench::Report& report) {
 // The program started kColdStarts times on a quiet machine, as a user of its own
 // (a temporary home) with no phone attached (a stand-in adb first on its PATH
 // lists none), each timed from its start until it reports its first painted frame.
-void measureColdStart(bench::Report& report) {
+// False when no start reached a frame.
+bool measureColdStart(bench::Report& report) {
     std::fprintf(stderr, "starting the program %d times\n", kColdStarts);
     QTemporaryDir bin;
     QFile adb(bin.filePath("adb"));
@@ -81,13 +83,14 @@ void measureColdStart(bench::Report& report) {
     report.heading("Cold start, the program's start to its first painted frame (offscreen, no phone)");
     if (ms.empty()) {
         report.add({"start.first", "the first start (NO FRAME)", 0, "ms", 300});
-        return;
+        return false;
     }
     const double first = ms.front();
     std::sort(ms.begin(), ms.end());
     report.add({"start.first", "the first of the starts", first, "ms", 300});
     report.add(
         {"start.median", "the median of " + std::to_string(ms.size()) + " starts", ms[ms.size() / 2], "ms", 300});
+    return true;
 }
 
 }  // namespace
@@ -102,10 +105,12 @@ int main(int argc, char** argv) {
     if (run.empty()) run = "unnamed run";
 
     bench::Report report, coldStart;
+    bool complete = true;
     {
         QCoreApplication launcher(argc, argv);
-        measureColdStart(coldStart);
-        if (!takeFlushFigures(report)) std::fprintf(stderr, "bench: the flushes did not run to their end\n");
+        complete = measureColdStart(coldStart);
+        complete = takeFlushFigures(report) && complete;
+        if (!complete) std::fprintf(stderr, "bench: the flushes did not run to their end\n");
     }
 
     mobreltest::PhoneSim sim;
@@ -122,7 +127,7 @@ int main(int argc, char** argv) {
 
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    bench::measureWindow(report);
+    complete = bench::measureWindow(report) && complete;
     report.add(coldStart);
 
     std::printf("\nMobrel benchmarks, %s (%s)\n", phone.c_str(), run.c_str());
@@ -131,5 +136,5 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "bench: could not add the figures to %s\n", results.c_str());
         return 1;
     }
-    return 0;
+    return complete ? 0 : 1;
 }

@@ -63,6 +63,7 @@ Sizes sizeOf(const QString& path) {
 }
 
 // A plain read/write loop over the files of one file or tree; false on any failure.
+// Not QFile::copy: it may clone a file on the disk without reading or writing a byte.
 bool plainCopy(const QString& from, const QString& to) {
     std::vector<char> buffer(1 << 16);
     const auto copyFile = [&](const QString& source, const QString& target) {
@@ -118,7 +119,8 @@ template <class Worker>
 class Timeline {
 public:
     Timeline(Worker& worker, quint8 working, quint8 done) : worker_(worker), working_(working), done_(done) {
-        QObject::connect(&worker, &QThread::finished, &worker, [this] { end = clock.elapsed(); }, Qt::DirectConnection);
+        // The timer is the context: the connection ends with this timeline.
+        QObject::connect(&worker, &QThread::finished, &poll_, [this] { end = clock.elapsed(); }, Qt::DirectConnection);
         poll_.setTimerType(Qt::PreciseTimer);
         poll_.setInterval(1);
         QObject::connect(&poll_, &QTimer::timeout, [this] {
@@ -132,6 +134,7 @@ public:
     void start() {
         started.fill(-1);
         ended.fill(-1);
+        end = -1;
         clock.start();
         poll_.start();
     }
@@ -155,7 +158,6 @@ public:
         window_.updateCheckerObject()->service().setServer(QUrl(QStringLiteral("http://127.0.0.1:9")));
         window_.backupWidget()->worker()->setPacing(0, 0);
         window_.restoreWidget()->worker()->setPacing(0, 0, 0);
-        answerer_.only.clear();
         window_.show();
     }
 
@@ -202,7 +204,8 @@ public:
         BackupDataThread& worker = *screen.worker();
         tickAll(screen);
         Timeline<BackupDataThread> timeline(worker, BackupDataThread::kWriting, BackupDataThread::kWritten);
-        const QString box = run(screen.actionButton(), timeline);
+        const RunEnd end = run(screen.actionButton(), timeline);
+        const QString& box = end.box;
         const QString folder = worker.runFolder;
         runName_ = worker.runName;
 
@@ -252,7 +255,7 @@ public:
         addThroughput("backup.records", "record files the engine wrote", recordBytes, recordSeconds, recordParts);
         addThroughput("backup.media", QString("%1 media files the engine copied from the phone").arg(mediaFiles),
                       mediaBytes, mediaSeconds, mediaParts);
-        report_.add({"backup.stall", stallLabel_, double(stallMs_), "ms", 50});
+        addStall("backup.stall", end);
         return box == "Backup finished";
     }
 
@@ -267,7 +270,7 @@ public:
         runs->setCurrentIndex(runs->findText(backupListLine(runName_)));
         tickAll(screen);
         Timeline<RestoreDataThread> timeline(worker, RestoreDataThread::kRestoring, RestoreDataThread::kRestored);
-        const QString box = run(screen.actionButton(), timeline);
+        const RunEnd end = run(screen.actionButton(), timeline);
 
         quint64 elements = 0, failed = 0;
         for (int type = 0; type < kCategories; ++type) {
@@ -281,13 +284,13 @@ public:
             (elements * RestoreDataThread::kRecordPauseMs + (switchAsked ? RestoreDataThread::kSmsAppPollMs : 0)) /
             1000.0;
         add("restore.engine",
-            QString("engine work: %1 elements, %2 not taken (\"%3\")").arg(elements).arg(failed).arg(box),
+            QString("engine work: %1 elements, %2 not taken (\"%3\")").arg(elements).arg(failed).arg(end.box),
             timeline.end / 1000.0, "s");
         add("restore.pacing", QString("designed pacing: %1 pauses of %2 ms%3")
                                   .arg(elements).arg(RestoreDataThread::kRecordPauseMs)
                                   .arg(switchAsked ? ", one messaging-app poll of 1 s" : ""),
             pacing, "s");
-        report_.add({"restore.stall", stallLabel_, double(stallMs_), "ms", 50});
+        addStall("restore.stall", end);
     }
 
 private:
@@ -297,10 +300,23 @@ private:
         report_.add({key, text(label), value, unit, NAN});
     }
 
+    // How a run ended: the title of its closing box, and the GUI thread's longest
+    // stall from the click to that box answered and while the worker ran.
+    struct RunEnd {
+        QString box;
+        qint64 stallMs = 0;
+        qint64 whileRunningMs = -1;
+    };
+
+    void addStall(const char* key, const RunEnd& end) {
+        report_.add({key, text(QString("GUI longest stall (%1 ms while the worker ran)").arg(end.whileRunningMs)),
+                     double(end.stallMs), "ms", 50});
+    }
+
     // Clicks the screen's action button and waits for the box that ends the run,
-    // the GUI thread measured all the way; the box's title.
+    // the GUI thread measured all the way.
     template <class Worker>
-    QString run(QWidget* button, Timeline<Worker>& timeline) {
+    RunEnd run(QWidget* button, Timeline<Worker>& timeline) {
         answerer_.boxes.clear();
         GuiStallMeter meter;
         // The longest stall while the worker ran, read on the first tick after its end.
@@ -318,30 +334,30 @@ private:
         waitUntil([&] { return timeline.end >= 0; }, kLongWaitMs);
         timeline.stop();
         meter.stop();
-        stallMs_ = meter.longestStallMs();
-        stallLabel_ = QString("GUI longest stall (%1 ms while the worker ran)").arg(whileRunning).toStdString();
-        return answerer_.boxes.value(0).section('|', 0, 0);
+        return {answerer_.boxes.value(0).section('|', 0, 0), meter.longestStallMs(), whileRunning};
     }
 
     Report& report_;
     MobrelMainWidget window_;
     mobreltest::BoxAnswerer answerer_;
     QString runName_;
-    // The GUI thread from the click to the closing box answered.
-    qint64 stallMs_ = 0;
-    std::string stallLabel_;
 };
 
 }  // namespace
 
-void measureWindow(Report& report) {
+bool measureWindow(Report& report) {
     WindowBench bench(report);
     if (!bench.connected()) {
         std::fprintf(stderr, "bench: the main window did not bring the phone up\n");
-        return;
+        return false;
     }
     bench.fill();
-    if (bench.backUp()) bench.restore();
+    if (!bench.backUp()) {
+        std::fprintf(stderr, "bench: the backup did not finish, so there is nothing to restore\n");
+        return false;
+    }
+    bench.restore();
+    return true;
 }
 
 }  // namespace bench

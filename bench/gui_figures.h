@@ -8,7 +8,8 @@
 
 namespace bench {
 
-// Needs the QApplication and phonesim's phone, on its own behind adb.
-void measureWindow(Report& report);
+// Needs the QApplication and phonesim's phone, on its own behind adb. False when
+// a part could not run (the figures of the parts that ran are in the report).
+bool measureWindow(Report& report);
 
 }  // namespace bench

@@ -86,7 +86,7 @@ private:
     // The first message (in the order above) of each address, by phoneKey: a new
     // message without thread joins that message's conversation.
     std::unordered_map<std::string, Message> firstOfAddress_;
-    size_t contactEdits_ = 0;  // edit lines appended since the file was last written whole
+    size_t contactEdits_ = 0;  // contact lines appended since the file was last written whole
 };
 
 }  // namespace phonesim

@@ -30,8 +30,9 @@ std::vector<StoreRecord> readStore(const std::filesystem::path& storeFolder, con
                 if (cJSON_IsString(item)) record.texts[item->string] = item->valuestring;
                 if (cJSON_IsNumber(item)) record.numbers[item->string] = static_cast<long long>(item->valuedouble);
             }
-            const auto [at, added] = lineOf.emplace(record.number("id"), records.size());
-            if (added) records.push_back(std::move(record));
+            const long long id = record.number("id");
+            const auto [at, added] = lineOf.emplace(id, records.size());
+            if (added || id <= 0) records.push_back(std::move(record));  // a line without id stays a line
             else records[at->second] = std::move(record);
         }
         cJSON_Delete(object);
